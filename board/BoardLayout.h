@@ -1,0 +1,60 @@
+// The two boards as constant data: hole cells, jump lists in test order, starting occupancy.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hop {
+
+// A hole cell's rectangle, in twips, relative to the play screen's client area.
+struct HoleRect {
+    int left = 0;
+    int top = 0;
+    int width = 405;
+    int height = 405;
+};
+
+// One entry of a hole's jump list: the piece in `from` jumps over `over` into the hole.
+struct JumpEntry {
+    int from = 0;
+    int over = 0;
+    bool operator==(const JumpEntry&) const = default;
+};
+
+// Three neighbouring holes along one of the board's lines.
+struct JumpLine {
+    int from = 0;
+    int over = 0;
+    int to = 0;
+    bool operator==(const JumpLine&) const = default;
+};
+
+class BoardLayout {
+public:
+    BoardLayout(std::string name, std::vector<HoleRect> cells,
+                std::vector<std::vector<JumpEntry>> jumpsInto, std::vector<int> startingOccupancy);
+
+    const std::string& name() const { return name_; }
+    int holeCount() const { return static_cast<int>(cells_.size()); }
+    bool isHole(int k) const { return k >= 1 && k <= holeCount(); }
+
+    const HoleRect& cell(int k) const;
+    // The jumps into hole t, in the order a drop tests them.
+    const std::vector<JumpEntry>& jumpsInto(int t) const;
+    // The jump line from s into t, if there is one.
+    std::optional<JumpLine> jump(int s, int t) const;
+    // Occupied holes at the start, ascending.
+    const std::vector<int>& startingOccupancy() const { return start_; }
+
+    static const BoardLayout& boardA();
+    static const BoardLayout& boardB();
+
+private:
+    std::string name_;
+    std::vector<HoleRect> cells_;
+    std::vector<std::vector<JumpEntry>> jumps_;
+    std::vector<int> start_;
+};
+
+} // namespace hop

@@ -1,0 +1,52 @@
+// Every test is made afresh against the states at the moment of the event,
+// since a time-up may rebuild the board in the middle of a drag.
+#include "board/JumpMove.h"
+
+#include <algorithm>
+
+namespace hop {
+
+bool JumpMove::pickUp(int k)
+{
+    if (!board_.shown(k) || board_.hole(k) != 1)
+        return false;
+    view_.setDragIcon(k, DragIcon::Drag);
+    source_ = k;
+    view_.setText("Label1", std::to_string(k));
+    return true;
+}
+
+const JumpEntry* JumpMove::applicable(int t) const
+{
+    for (const JumpEntry& e : board_.layout().jumpsInto(t)) {
+        if (source_ == e.from && board_.hole(t) == 0 && board_.hole(e.over) == 1)
+            return &e;
+    }
+    return nullptr;
+}
+
+void JumpMove::dragOver(int t, DragOver state)
+{
+    if (!board_.shown(t) || state == DragOver::Move)
+        return;
+    if (const JumpEntry* e = applicable(t))
+        view_.setDragIcon(e->from, state == DragOver::Enter ? DragIcon::Drop : DragIcon::Drag);
+}
+
+bool JumpMove::drop(int t)
+{
+    if (!board_.shown(t))
+        return false;
+    const JumpEntry* e = applicable(t);
+    if (!e)
+        return false;
+    const int from = e->from;
+    const int over = e->over;
+    // Each write runs its whole chain (picture, recount, clear check) before the next.
+    board_.setHole(t, 1);
+    board_.setHole(std::min(from, over), 0);
+    board_.setHole(std::max(from, over), 0);
+    return true;
+}
+
+} // namespace hop

@@ -1,0 +1,156 @@
+// Pick-up, drag feedback and drop against every source and target over random positions.
+#include "board/Board.h"
+#include "board/JumpMove.h"
+#include "tests/support/FakePort.h"
+#include "tests/support/Positions.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using namespace hop;
+using hop::test::FakePort;
+
+namespace {
+
+struct Rig {
+    FakePort port;
+    Board board;
+    JumpMove move{board, port};
+    std::vector<int> counts;
+
+    Rig(const BoardLayout& layout, const std::vector<int>& occupied) : board(layout, port, occupied)
+    {
+        board.showAll(true);
+        port.log.clear();
+        board.onCountChange([this](int c) { counts.push_back(c); });
+    }
+};
+
+// The jump from s into t by the board's lines, found without the layout's table.
+const JumpEntry* derivedJump(const std::vector<std::vector<JumpEntry>>& table, int s, int t)
+{
+    for (const auto& e : table[static_cast<size_t>(t)])
+        if (e.from == s)
+            return &e;
+    return nullptr;
+}
+
+void checkEverySourceAndTarget(const BoardLayout& layout, const std::vector<std::vector<int>>& lines)
+{
+    const auto table = test::jumpsFromLines(layout.holeCount(), lines);
+    std::mt19937 rng(20261206);
+    const int n = layout.holeCount();
+    for (int round = 0; round < 40; ++round) {
+        std::vector<int> occupied;
+        for (int k = 1; k <= n; ++k)
+            if (rng() % 3 != 0)
+                occupied.push_back(k);
+        for (int s = 1; s <= n; ++s) {
+            for (int t = 1; t <= n; ++t) {
+                Rig rig(layout, occupied);
+                const bool sOccupied = rig.board.hole(s) == 1;
+                ASSERT_EQ(rig.move.pickUp(s), sOccupied);
+                if (!sOccupied) {
+                    EXPECT_EQ(rig.move.source(), 0);
+                    continue;
+                }
+                EXPECT_EQ(rig.port.dragIcon[static_cast<size_t>(s)], DragIcon::Drag);
+                const JumpEntry* j = derivedJump(table, s, t);
+                const bool legal = j && rig.board.hole(t) == 0 && rig.board.hole(j->over) == 1;
+
+                rig.move.dragOver(t, DragOver::Enter);
+                EXPECT_EQ(rig.port.dragIcon[static_cast<size_t>(s)] == DragIcon::Drop, legal)
+                    << s << "->" << t;
+                rig.move.dragOver(t, DragOver::Move);
+                EXPECT_EQ(rig.port.dragIcon[static_cast<size_t>(s)] == DragIcon::Drop, legal);
+                rig.move.dragOver(t, DragOver::Leave);
+                EXPECT_EQ(rig.port.dragIcon[static_cast<size_t>(s)], DragIcon::Drag);
+
+                const int c = rig.board.count();
+                rig.port.log.clear();
+                EXPECT_EQ(rig.move.drop(t), legal);
+                if (!legal) {
+                    EXPECT_TRUE(rig.port.log.empty()) << s << "->" << t;
+                    EXPECT_TRUE(rig.counts.empty());
+                    continue;
+                }
+                const int lo = std::min(s, j->over), hi = std::max(s, j->over);
+                EXPECT_EQ(rig.port.log, (std::vector<std::string>{"picture " + std::to_string(t) + " 1",
+                                                                  "picture " + std::to_string(lo) + " 0",
+                                                                  "picture " + std::to_string(hi) + " 0"}));
+                EXPECT_EQ(rig.counts, (std::vector<int>{c + 1, c, c - 1}));
+                EXPECT_EQ(rig.port.text["Label2"], std::to_string(c - 1));
+                EXPECT_EQ(rig.move.source(), s);
+                // The source is empty now: a second drop from the same register does nothing.
+                EXPECT_FALSE(rig.move.drop(t));
+            }
+        }
+    }
+}
+
+} // namespace
+
+TEST(JumpMoveProperty, BoardADropCursorAndDropAgreeWithTheLines)
+{
+    checkEverySourceAndTarget(BoardLayout::boardA(), test::boardALines());
+}
+
+TEST(JumpMoveProperty, BoardBDropCursorAndDropAgreeWithTheLines)
+{
+    checkEverySourceAndTarget(BoardLayout::boardB(), test::boardBLines());
+}
+
+TEST(JumpMove, OnlyTwoMovesOpenTheGameOnEitherBoard)
+{
+    for (const BoardLayout* layout : {&BoardLayout::boardA(), &BoardLayout::boardB()}) {
+        std::vector<std::pair<int, int>> legal;
+        for (int s = 1; s <= layout->holeCount(); ++s)
+            for (int t = 1; t <= layout->holeCount(); ++t) {
+                Rig rig(*layout, layout->startingOccupancy());
+                if (rig.move.pickUp(s) && rig.move.drop(t))
+                    legal.push_back({s, t});
+            }
+        if (layout == &BoardLayout::boardA())
+            EXPECT_EQ(legal, (std::vector<std::pair<int, int>>{{4, 1}, {6, 1}}));
+        else
+            EXPECT_EQ(legal, (std::vector<std::pair<int, int>>{{4, 1}, {7, 1}}));
+    }
+}
+
+TEST(JumpMove, HiddenHolesTakeNoPartAndTheRegisterSurvivesFailedPickUps)
+{
+    Rig rig(BoardLayout::boardB(), BoardLayout::boardB().startingOccupancy());
+    ASSERT_TRUE(rig.move.pickUp(4));
+    EXPECT_FALSE(rig.move.pickUp(1));  // empty hole: the register keeps 4
+    EXPECT_EQ(rig.move.source(), 4);
+    rig.board.showHole(1, false);
+    EXPECT_FALSE(rig.move.drop(1));
+    rig.board.showHole(1, true);
+    EXPECT_TRUE(rig.move.drop(1));
+    EXPECT_EQ(rig.board.occupiedHoles().size(), 21u);
+    EXPECT_EQ(rig.port.text["Label2"], "21");
+    rig.board.showHole(7, false);
+    EXPECT_FALSE(rig.move.pickUp(7));
+}
+
+TEST(BoardRecount, RewritingAStateChangesNothingAndTheCountAlwaysMatches)
+{
+    Rig rig(BoardLayout::boardA(), BoardLayout::boardA().startingOccupancy());
+    rig.board.setHole(5, 1);
+    rig.board.setHole(1, 0);
+    EXPECT_TRUE(rig.port.log.empty());
+    EXPECT_TRUE(rig.counts.empty());
+    // A hidden cell still receives its picture.
+    rig.board.showHole(3, false);
+    rig.port.log.clear();
+    rig.board.setHole(3, 0);
+    EXPECT_EQ(rig.port.log, (std::vector<std::string>{"picture 3 0"}));
+    EXPECT_FALSE(rig.port.holeShown[3]);
+    std::mt19937 rng(7);
+    for (int i = 0; i < 500; ++i)
+        rig.board.setHole(1 + static_cast<int>(rng() % 21), static_cast<int>(rng() % 2));
+    EXPECT_EQ(rig.board.count(), static_cast<int>(rig.board.occupiedHoles().size()));
+    EXPECT_EQ(rig.port.text["Label2"], std::to_string(rig.board.count()));
+}

@@ -1,0 +1,67 @@
+// A screen for the core tests: records what the modes ask for and runs a simulated clock.
+#pragma once
+
+#include "modes/PlayMode.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace hop::test {
+
+class FakePort : public ScreenPort {
+public:
+    struct Timer {
+        bool running = false;
+        int interval = 0;
+        long long due = 0;
+    };
+
+    // Text mirror of every named control, as the screen would show it.
+    std::map<std::string, std::string> text;
+    std::map<std::string, bool> visible;
+    std::map<std::string, bool> enabled;
+    std::vector<bool> holeShown = std::vector<bool>(24, false);
+    std::vector<bool> holePiece = std::vector<bool>(24, false);
+    std::vector<DragIcon> dragIcon = std::vector<DragIcon>(24, DragIcon::Drag);
+    bool screenEnabled = true;
+    Timer timers[3];
+
+    // Everything in order: "sound 001.wav", "message ...", "beep", "picture 5 1", "show 3 1", "close".
+    std::vector<std::string> log;
+    std::vector<std::string> messages;
+    std::vector<std::string> sounds;
+    // Called when a message is shown, before it is acknowledged.
+    std::function<void(const std::string&)> onMessage;
+    int closeRequests = 0;
+
+    long long now = 0;
+    PlayMode* mode = nullptr;
+
+    // Advance the simulated clock, delivering every tick that falls due, in order.
+    void advance(long long ms);
+    // Advance to the next tick of any running timer; false if none runs.
+    bool step(long long limitMs = 1000000);
+
+    void setText(const std::string& control, const std::string& value) override;
+    void setHolePicture(int k, bool piece) override;
+    void showHole(int k, bool shown) override;
+    void setDragIcon(int k, DragIcon icon) override;
+    void setVisible(const std::string& control, bool v) override;
+    void setEnabled(const std::string& control, bool e) override;
+    void setScreenEnabled(bool e) override;
+    void setTimerInterval(TimerId id, int ms) override;
+    void startTimer(TimerId id) override;
+    void stopTimer(TimerId id) override;
+    void showMessage(const std::string& message) override;
+    void beep() override;
+    void playSound(const std::string& file) override;
+    void closeScreen() override;
+
+    Timer& timer(TimerId id) { return timers[static_cast<int>(id)]; }
+    size_t count(const std::string& entry) const;
+    void clearLogs();
+};
+
+} // namespace hop::test
