@@ -8,6 +8,16 @@ namespace hop::test {
 void FakePort::setText(const std::string& control, const std::string& value)
 {
     text[control] = value;
+    writes.emplace_back(control, value);
+}
+
+std::vector<int> FakePort::numbersWritten(const std::string& control) const
+{
+    std::vector<int> values;
+    for (const auto& [name, value] : writes)
+        if (name == control)
+            values.push_back(std::stoi(value));
+    return values;
 }
 
 void FakePort::setHolePicture(int k, bool piece)
@@ -19,6 +29,8 @@ void FakePort::setHolePicture(int k, bool piece)
 void FakePort::showHole(int k, bool shown)
 {
     holeShown.at(static_cast<size_t>(k)) = shown;
+    if (shown)
+        shownAt.at(static_cast<size_t>(k)) = now;
     log.push_back("show " + std::to_string(k) + (shown ? " 1" : " 0"));
 }
 
@@ -125,6 +137,7 @@ size_t FakePort::count(const std::string& entry) const
 void FakePort::clearLogs()
 {
     log.clear();
+    writes.clear();
     messages.clear();
     sounds.clear();
 }

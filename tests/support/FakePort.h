@@ -20,6 +20,9 @@ public:
 
     // Text mirror of every named control, as the screen would show it.
     std::map<std::string, std::string> text;
+    // Every text write, in order.
+    std::vector<std::pair<std::string, std::string>> writes;
+    std::vector<int> numbersWritten(const std::string& control) const;
     std::map<std::string, bool> visible;
     std::map<std::string, bool> enabled;
     std::vector<bool> holeShown = std::vector<bool>(24, false);
@@ -36,6 +39,8 @@ public:
     std::function<void(const std::string&)> onMessage;
     int closeRequests = 0;
 
+    // When each hole cell was last shown, on the simulated clock.
+    std::vector<long long> shownAt = std::vector<long long>(24, -1);
     long long now = 0;
     PlayMode* mode = nullptr;
 
