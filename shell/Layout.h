@@ -1,0 +1,73 @@
+// The description of a screen as data: window properties and an ordered list of controls.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace hop::shell {
+
+enum class ControlKind { Label, Button, TextBox, Picture, PictureBox, Panel, Timer };
+enum class Frame { None, Fixed, FixedTool };
+enum class Align { Left, Right, Center };
+
+struct FontSpec {
+    double points = 9.0;
+    bool bold = false;
+    bool underline = false;
+    bool operator==(const FontSpec&) const = default;
+};
+
+// Rectangles are in twips relative to the window's client area (or the containing panel).
+struct ControlSpec {
+    QString name{};
+    ControlKind kind = ControlKind::Label;
+    QString text{};
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    int tab = -1;                       // -1: no tab position
+    std::optional<FontSpec> font{};     // none: the window's base font
+    std::optional<QColor> foreground{};
+    std::optional<QColor> background{};
+    Align align = Align::Left;
+    bool visible = true;
+    bool enabled = true;
+    bool wrap = false;
+    bool tabStop = true;
+    bool defaultButton = false;
+    bool stretch = false;               // pictures: stretch to the rectangle
+    int interval = 0;                   // timers, in milliseconds
+    std::vector<ControlSpec> children{};  // panels
+};
+
+struct ScreenLayout {
+    QString name{};
+    QString caption{};
+    Frame frame = Frame::Fixed;
+    bool minimizeButton = false;
+    bool programIcon = false;
+    int clientWidth = 0;   // twips
+    int clientHeight = 0;  // twips
+    std::optional<QColor> background{};  // none: the platform's dialog face
+    FontSpec baseFont{};
+    std::vector<ControlSpec> controls{};
+
+    const ControlSpec* find(const QString& control) const;
+};
+
+inline constexpr int kTwipsPerPixel = 15;
+int twipsToPixels(int twips);
+
+// The screens, exactly as designed.
+const ScreenLayout& titleLayout();
+const ScreenLayout& menuLayout();
+const ScreenLayout& versionLayout();
+const ScreenLayout& boardALayout();
+const ScreenLayout& boardBLayout();
+const ScreenLayout& stagesLayout();
+
+} // namespace hop::shell

@@ -1,0 +1,215 @@
+// The six screens as they were designed, control by control, in twips.
+#include "shell/Layout.h"
+
+#include <QtMath>
+
+namespace hop::shell {
+
+int twipsToPixels(int twips)
+{
+    return qRound(twips / double(kTwipsPerPixel));
+}
+
+const ControlSpec* ScreenLayout::find(const QString& control) const
+{
+    for (const ControlSpec& c : controls) {
+        if (c.name == control)
+            return &c;
+        for (const ControlSpec& child : c.children)
+            if (child.name == control)
+                return &child;
+    }
+    return nullptr;
+}
+
+namespace {
+
+using K = ControlKind;
+
+const QColor kWhite(0xFF, 0xFF, 0xFF);
+const QColor kRed(0xFF, 0x00, 0x00);
+const QColor kBlue(0x00, 0x00, 0xFF);
+const QColor kLightGrey(0xC0, 0xC0, 0xC0);
+const FontSpec kPt12{12.0};
+const FontSpec kButtonFont{15.75, true};
+
+// The count and time displays of a play screen: right-aligned on white.
+ControlSpec display(const char* name, const char* text, int left, int top, int width, int tab,
+                    std::optional<FontSpec> font = kPt12)
+{
+    return {.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = left, .top = top,
+            .width = width, .height = 255, .tab = tab, .font = font, .background = kWhite, .align = Align::Right};
+}
+
+ControlSpec hidden(const char* name, K kind, const char* text = "")
+{
+    const int side = (kind == K::Picture) ? 345 : 0;
+    return {.name = name, .kind = kind, .text = QString::fromUtf8(text), .width = side, .height = side,
+            .visible = false};
+}
+
+ControlSpec timer(const char* name, int ms)
+{
+    return {.name = name, .kind = K::Timer, .interval = ms};
+}
+
+ControlSpec playButton(const char* name, const char* text, int left, int tab, bool enabled)
+{
+    return {.name = name, .kind = K::Button, .text = text, .left = left, .top = 4020, .width = 1215,
+            .height = 495, .tab = tab, .font = kButtonFont, .enabled = enabled};
+}
+
+ScreenLayout timedLayout(const char* name, int clientWidth, std::optional<QColor> background, int labelShift,
+                         int buttonShift, int countdownMs)
+{
+    ScreenLayout l{.name = name, .caption = "Hopstone", .frame = Frame::Fixed, .minimizeButton = true,
+                   .programIcon = true, .clientWidth = clientWidth, .clientHeight = 4710,
+                   .background = background};
+    l.controls = {
+        display("Label5", "残り駒数：", 360 + labelShift, 240, 1095, 27),
+        display("Label2", l.name == "Form2" ? "20" : "22", 1440 + labelShift, 240, 255, 1),
+        display("Label4", "残り時間：", 3120 + labelShift, 240, 1095, 26),
+        display("TIM", "120", 4200 + labelShift, 240, 375, 25),
+        playButton("Command1", "START", 960 + buttonShift, 23, true),
+        playButton("Command2", "Giveup", 2760 + buttonShift, 28, false),
+        timer("Timer1", 500),
+        timer("Timer2", countdownMs),
+        hidden("Label1", K::Label, "0"),
+        hidden("Label3", K::Label, "0"),
+        hidden("KOMA", K::Picture),
+        hidden("KESU", K::Picture),
+    };
+    return l;
+}
+
+} // namespace
+
+const ScreenLayout& titleLayout()
+{
+    static const ScreenLayout l{
+        .name = "Form5", .caption = "", .frame = Frame::None, .clientWidth = 3810, .clientHeight = 3360,
+        .controls = {{.name = "Image1", .kind = K::Picture, .width = 3810, .height = 3360, .stretch = true}}};
+    return l;
+}
+
+const ScreenLayout& menuLayout()
+{
+    auto button = [](const char* name, const char* text, int left, int top, int tab) {
+        return ControlSpec{.name = name, .kind = K::Button, .text = QString::fromUtf8(text), .left = left,
+                           .top = top, .width = 1455, .height = 495, .tab = tab};
+    };
+    auto note = [](const char* name, const char* text, int top, int tab) {
+        return ControlSpec{.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = 1680,
+                           .top = top, .width = 2775, .height = 735, .tab = tab, .wrap = true};
+    };
+    static const ScreenLayout l{
+        .name = "Form4", .caption = "Hopstoneのｹﾞｰﾑﾓｰﾄﾞ", .frame = Frame::Fixed, .programIcon = true,
+        .clientWidth = 4590, .clientHeight = 3750,
+        .controls = {
+            button("Command1", "ボード - A", 120, 240, 0),
+            button("Command2", "ボード - B", 120, 1200, 1),
+            button("Command3", "難問ステージ", 120, 2160, 2),
+            button("Command4", "ﾊﾞｰｼﾞｮﾝ情報", 720, 3120, 3),
+            button("Command5", "ゲームをやめる", 2400, 3120, 7),
+            note("Label1",
+                 "ピラミッド型のボードで、斜めのラインにそって駒を挟んで消していきます。"
+                 "２分以内でボード上の２１個の駒を  １個にすればクリアです。",
+                 120, 4),
+            note("Label2",
+                 "ピラミッド型のボードで、縦横のラインにそって駒を挟んで消していきます。"
+                 "２分以内でボード上の２３個の駒を  １個にすればクリアです。",
+                 1080, 5),
+            note("Label3",
+                 "ボードはタイプAのもので、１分以内でボード上の駒を１個にすればクリアです。"
+                 "全部で１０のステージがあります。頭をフルに使って考えましょう。",
+                 2040, 6),
+        }};
+    return l;
+}
+
+const ScreenLayout& versionLayout()
+{
+    static const ScreenLayout l{
+        .name = "Form6", .caption = "バージョン情報", .frame = Frame::FixedTool, .clientWidth = 4815,
+        .clientHeight = 1995,
+        .controls = {
+            {.name = "Label1", .kind = K::Label, .text = "Hopstone Version0.82", .left = 600, .top = 240,
+             .width = 4095, .height = 255, .tab = 0, .font = FontSpec{12.0, true}, .foreground = kRed,
+             .align = Align::Center},
+            {.name = "Picture1", .kind = K::PictureBox, .left = 120, .top = 120, .width = 480, .height = 480,
+             .tab = 1},
+            {.name = "Label2", .kind = K::Label, .text = "(C) Hopstone developers. Free to play and share.",
+             .left = 240, .top = 840, .width = 4335, .height = 255, .tab = 2, .align = Align::Center},
+            {.name = "Label3", .kind = K::Label, .text = "HomePage：", .left = 120, .top = 1200, .width = 975,
+             .height = 255, .tab = 3, .align = Align::Center},
+            {.name = "Text1", .kind = K::TextBox, .text = "https://hopstone.invalid/", .left = 1080, .top = 1200,
+             .width = 3615, .height = 255, .tab = 4, .font = FontSpec{9.0, false, true}, .foreground = kBlue,
+             .background = kLightGrey, .tabStop = false},
+            {.name = "Command1", .kind = K::Button, .text = "OK", .left = 3840, .top = 1560, .width = 790,
+             .height = 300, .tab = 5, .defaultButton = true},
+        }};
+    return l;
+}
+
+const ScreenLayout& boardALayout()
+{
+    static const ScreenLayout l = timedLayout("Form2", 4935, kLightGrey, 0, 0, 1000);
+    return l;
+}
+
+const ScreenLayout& boardBLayout()
+{
+    static const ScreenLayout l = timedLayout("Form1", 7335, std::nullopt, 1200, 1200, 980);
+    return l;
+}
+
+const ScreenLayout& stagesLayout()
+{
+    static const ScreenLayout l = [] {
+        ScreenLayout s{.name = "Form3", .caption = "Hopstone", .frame = Frame::Fixed, .minimizeButton = true,
+                       .programIcon = true, .clientWidth = 4935, .clientHeight = 4695, .background = kLightGrey,
+                       .baseFont = kPt12};
+        auto panelLabel = [](const char* name, const char* text, int left, int top, int width, int tab) {
+            return ControlSpec{.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = left,
+                               .top = top, .width = width, .height = 255, .tab = tab, .background = kWhite,
+                               .align = Align::Center};
+        };
+        ControlSpec panel{.name = "Picture1", .kind = K::Panel, .width = 4935, .height = 4695, .tab = 33,
+                          .background = kWhite, .visible = false};
+        panel.children = {
+            panelLabel("Label10", "好きな所でSTOPボタンを押してください。", 240, 120, 4455, 34),
+            panelLabel("Label11", "ステージ", 1980, 720, 975, 35),
+            {.name = "Label12", .kind = K::Label, .text = "7", .left = 2160, .top = 1200, .width = 615,
+             .height = 375, .tab = 36, .font = FontSpec{18.0, true}, .foreground = kRed, .background = kWhite,
+             .align = Align::Center},
+            {.name = "Command3", .kind = K::Button, .text = "STOP", .left = 1680, .top = 2520, .width = 1575,
+             .height = 495, .tab = 37, .font = kButtonFont},
+            timer("Timer3", 1),
+        };
+        ControlSpec marker = display("Label9", "8", 1440, 240, 255, -1, std::nullopt);
+        marker.visible = false;
+        s.controls = {
+            display("Label6", "ステージ：", 360, 240, 1095, 29, std::nullopt),
+            display("Label7", "1", 1440, 240, 255, 30, std::nullopt),
+            display("Label5", "残り駒数：", 360, 600, 1095, 27, std::nullopt),
+            display("Label2", "4", 1440, 600, 255, 1, std::nullopt),
+            display("Label4", "残り時間：", 3120, 240, 1095, 26, std::nullopt),
+            display("TIM", "60", 4200, 240, 375, 25, std::nullopt),
+            playButton("Command1", "START", 960, 23, true),
+            playButton("Command2", "Giveup", 2760, 28, false),
+            panel,
+            timer("Timer1", 500),
+            timer("Timer2", 1000),
+            hidden("Label1", K::Label, "0"),
+            hidden("Label3", K::Label, "0"),
+            hidden("Label8", K::Label, "0"),
+            marker,
+            hidden("KOMA", K::Picture),
+            hidden("KESU", K::Picture),
+        };
+        return s;
+    }();
+    return l;
+}
+
+} // namespace hop::shell

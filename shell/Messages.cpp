@@ -1,0 +1,48 @@
+// Every message box of the game goes through here.
+#include "shell/Messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace hop::shell {
+
+namespace {
+MessageHook& hook()
+{
+    static MessageHook h;
+    return h;
+}
+} // namespace
+
+void setMessageHook(MessageHook h)
+{
+    hook() = std::move(h);
+}
+
+QString displayText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+void showMessage(const QString& text)
+{
+    if (hook()) {
+        hook()(text);
+        return;
+    }
+    // No parent: the screen behind may be disabled, and a box parented to it
+    // would be disabled with it.
+    QMessageBox box;
+    box.setObjectName(QStringLiteral("GameMessage"));
+    box.setWindowTitle(QStringLiteral("Hopstone"));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(displayText(text));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace hop::shell

@@ -1,0 +1,41 @@
+// A picture control: draws its picture (stretched or at natural size) and reports mouse events.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace hop::shell {
+
+class PictureCell : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureCell(QWidget* parent = nullptr);
+
+    void setPicture(const QImage& picture);
+    const QImage& picture() const { return picture_; }
+    bool hasPicture() const { return !picture_.isNull(); }
+    void setStretch(bool stretch);
+
+Q_SIGNALS:
+    void pressed(QMouseEvent* event);
+    void moved(QMouseEvent* event);
+    void released(QMouseEvent* event);
+    void hidden();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void rescale();
+
+    QImage picture_;
+    QImage scaled_;  // the picture at the cell's device pixel size
+    bool stretch_ = false;
+};
+
+} // namespace hop::shell

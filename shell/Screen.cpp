@@ -1,0 +1,134 @@
+// Window frame, centring and the close step shared by every screen.
+#include "shell/Screen.h"
+
+#include "resources/BuiltinPictures.h"
+#include "shell/ScreenBuilder.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include <cmath>
+
+namespace hop::shell {
+
+QFont gameFont(const FontSpec& spec)
+{
+    QFont font;
+    // A bare "MS PGothic" would fall back to a Latin face on Linux; the list
+    // finds a Japanese Gothic wherever one is installed.
+    font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSizeF(spec.points);
+    font.setBold(spec.bold);
+    font.setUnderline(spec.underline);
+    return font;
+}
+
+namespace {
+
+Qt::WindowFlags flagsFor(const ScreenLayout& layout)
+{
+    if (layout.frame == Frame::None)
+        return Qt::Window | Qt::FramelessWindowHint;
+    Qt::WindowFlags flags = (layout.frame == Frame::FixedTool ? Qt::Tool : Qt::Window) | Qt::CustomizeWindowHint |
+                            Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (layout.minimizeButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    return flags;
+}
+
+} // namespace
+
+Screen::Screen(const ScreenLayout& layout) : QWidget(nullptr, flagsFor(layout)), layout_(layout)
+{
+    setObjectName(layout.name);
+    setWindowTitle(layout.caption);
+    setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
+    setFont(gameFont(layout.baseFont));
+    if (layout.background) {
+        QPalette p = palette();
+        p.setColor(QPalette::Window, *layout.background);
+        setPalette(p);
+        setAutoFillBackground(true);
+    }
+    if (layout.programIcon)
+        setWindowIcon(builtin::programIconSet());
+    const QList<QWidget*> order = buildControls(this, layout.controls, layout.baseFont);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Screen::centre(int raiseTwips)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Before the window is mapped its frame is unknown; the margins of the
+    // native window, once it has them, make the outer size.
+    QMargins frame;
+    if (windowHandle())
+        frame = windowHandle()->frameMargins();
+    const QSize outer = size().grownBy(frame);
+    const QRect area = screen->geometry();
+    const double left = (area.width() - outer.width()) / 2.0;
+    const double top = (area.height() - outer.height()) / 2.0 - raiseTwips / double(kTwipsPerPixel);
+    move(area.left() + int(std::floor(left)), area.top() + int(std::floor(top)));
+}
+
+void Screen::focusFirstControl()
+{
+    QWidget* best = nullptr;
+    int bestTab = 0;
+    for (QWidget* w : findChildren<QWidget*>()) {
+        const int tab = w->property("tabPosition").isValid() ? w->property("tabPosition").toInt() : -1;
+        if (tab < 0 || !(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(this))
+            continue;
+        if (!best || tab < bestTab) {
+            best = w;
+            bestTab = tab;
+        }
+    }
+    if (best)
+        best->setFocus(Qt::OtherFocusReason);
+}
+
+void Screen::setBackgroundPicture(const QImage& picture)
+{
+    background_ = picture;
+    update();
+}
+
+void Screen::closeFromProgram()
+{
+    programClose_ = true;
+    close();
+}
+
+void Screen::closeEvent(QCloseEvent* event)
+{
+    // A screen that ignores input ignores its close box too.
+    if (closing_ || (!isEnabled() && !programClose_)) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    event->accept();
+    closeStep();
+    Q_EMIT closed();
+    deleteLater();
+}
+
+void Screen::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (background_.isNull())
+        return;
+    QPainter painter(this);
+    // Unscaled: one picture pixel per logical pixel, repeated without smoothing on HiDPI.
+    const QSizeF logical = background_.deviceIndependentSize();
+    painter.drawImage(QRectF(QPointF(0, 0), logical), background_);
+}
+
+} // namespace hop::shell

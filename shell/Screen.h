@@ -1,0 +1,52 @@
+// A top-level screen built from its layout: centring, focus, background picture, close step.
+#pragma once
+
+#include "shell/Layout.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace hop::shell {
+
+class Screen : public QWidget {
+    Q_OBJECT
+public:
+    explicit Screen(const ScreenLayout& layout);
+
+    const ScreenLayout& layout() const { return layout_; }
+
+    template <class T = QWidget>
+    T* control(const QString& name) const
+    {
+        return findChild<T*>(name);
+    }
+
+    // Left = (screen width - outer width) / 2, Top likewise, raised by `raiseTwips`; not clamped.
+    void centre(int raiseTwips = 0);
+    // Focus the enabled, visible control with the lowest tab position that can take it.
+    void focusFirstControl();
+    // Drawn unscaled at the client area's origin, over the background colour.
+    void setBackgroundPicture(const QImage& picture);
+    // Close from the game's own flow: allowed even while the screen ignores input.
+    void closeFromProgram();
+    bool isClosing() const { return closing_; }
+
+Q_SIGNALS:
+    // Emitted once, after the close step has run; the screen deletes itself later.
+    void closed();
+
+protected:
+    virtual void closeStep() {}
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const ScreenLayout& layout_;
+    QImage background_;
+    bool closing_ = false;
+    bool programClose_ = false;
+};
+
+QFont gameFont(const FontSpec& spec);
+
+} // namespace hop::shell

@@ -1,0 +1,15 @@
+// Turns a layout's control list into widgets named after their controls.
+#pragma once
+
+#include "shell/Layout.h"
+
+#include <QWidget>
+
+namespace hop::shell {
+
+// Builds the controls under `parent` and returns the focusable ones in tab order.
+QList<QWidget*> buildControls(QWidget* parent, const std::vector<ControlSpec>& controls, const FontSpec& baseFont);
+
+QRect twipsRect(int left, int top, int width, int height);
+
+} // namespace hop::shell

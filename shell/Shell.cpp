@@ -1,0 +1,157 @@
+// Each screen exists at most once and is built afresh when shown; a transition
+// closes one screen and opens the next within the same event.
+#include "shell/Shell.h"
+
+#include "modes/Texts.h"
+#include "resources/BuiltinPictures.h"
+#include "shell/Messages.h"
+#include "shell/PictureCell.h"
+#include "shell/Screen.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace hop::shell {
+
+namespace {
+
+const QString kClick = QString::fromLatin1(texts::kClickSound);
+
+// The version window: Enter presses OK wherever the focus is.
+class VersionWindow : public Screen {
+public:
+    VersionWindow() : Screen(versionLayout()) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            if (auto* ok = control<QPushButton>(QStringLiteral("Command1")))
+                ok->click();
+            return;
+        }
+        Screen::keyPressEvent(event);
+    }
+};
+
+// The title: a click anywhere on the picture closes it.
+class TitleWindow : public Screen {
+public:
+    TitleWindow() : Screen(titleLayout()) {}
+};
+
+} // namespace
+
+Shell::Shell(QObject* parent) : QObject(parent)
+{
+    random_ = [this] { return roulette_.next(); };
+}
+
+Shell::~Shell()
+{
+    // Quitting runs no close step: the screens simply go.
+    for (QPointer<Screen> s : {title_, menu_, static_cast<QPointer<Screen>>(play_.data()), version_})
+        if (s)
+            s->blockSignals(true), delete s.data();
+}
+
+void Shell::start()
+{
+    auto* title = new TitleWindow;
+    title_ = title;
+    const int scale = std::max(1, int(std::ceil(title->devicePixelRatioF())));
+    auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
+    picture->setPicture(builtin::titlePicture(scale));
+    connect(picture, &PictureCell::pressed, title, [title] { title->close(); });
+    connect(title, &Screen::closed, this, [this] {
+        sounds_.play(kClick);
+        showMenu();
+    });
+    // The outer size is set to 3820 x 3360 twips, a little wider than the picture.
+    title->setFixedSize(twipsToPixels(3820), twipsToPixels(3360));
+    title->centre();
+    title->show();
+    sounds_.play(QString::fromLatin1(texts::kOpeningSound));
+}
+
+void Shell::showMenu()
+{
+    if (menu_)
+        return;
+    auto* menu = new Screen(menuLayout());
+    menu_ = menu;
+    auto button = [menu](const char* name) { return menu->control<QPushButton>(QString::fromLatin1(name)); };
+    auto openMode = [this, menu](PlayKind kind) {
+        sounds_.play(kClick);
+        leavingMenu_ = true;
+        menu->close();
+        leavingMenu_ = false;
+        openPlay(kind);
+    };
+    connect(button("Command1"), &QPushButton::clicked, this, [openMode] { openMode(PlayKind::BoardA); });
+    connect(button("Command2"), &QPushButton::clicked, this, [openMode] { openMode(PlayKind::BoardB); });
+    connect(button("Command3"), &QPushButton::clicked, this, [openMode] { openMode(PlayKind::Stages); });
+    connect(button("Command4"), &QPushButton::clicked, this, [this, menu] {
+        sounds_.play(kClick);
+        menu->setEnabled(false);
+        openVersion();
+    });
+    connect(button("Command5"), &QPushButton::clicked, this, [this] {
+        sounds_.play(kClick);
+        Q_EMIT quitRequested();
+    });
+    connect(menu, &Screen::closed, this, &Shell::menuClosed);
+    menu->centre();
+    menu->show();
+    menu->focusFirstControl();
+}
+
+void Shell::menuClosed()
+{
+    if (!leavingMenu_)
+        Q_EMIT quitRequested();
+}
+
+void Shell::openPlay(PlayKind kind)
+{
+    if (play_)
+        return;
+    auto* screen = new PlayScreen(kind, sounds_, random_);
+    QString error;
+    if (!screen->load(&error)) {
+        delete screen;
+        shell::showMessage(error);
+        showMenu();
+        return;
+    }
+    play_ = screen;
+    connect(screen, &Screen::closed, this, &Shell::showMenu);
+    screen->show();
+    screen->focusFirstControl();
+}
+
+void Shell::openVersion()
+{
+    if (version_)
+        return;
+    auto* window = new VersionWindow;
+    version_ = window;
+    auto* icon = window->control<PictureCell>(QStringLiteral("Picture1"));
+    const int scale = std::max(1, int(std::ceil(window->devicePixelRatioF())));
+    QImage picture = builtin::programIcon(32 * scale);
+    picture.setDevicePixelRatio(scale);
+    icon->setPicture(picture);
+    connect(window->control<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, window,
+            [window] { window->close(); });
+    connect(window, &Screen::closed, this, [this] {
+        if (menu_)
+            menu_->setEnabled(true);
+    });
+    window->centre(300);
+    window->show();
+    window->focusFirstControl();
+}
+
+} // namespace hop::shell

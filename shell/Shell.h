@@ -1,0 +1,51 @@
+// Which screen is open, and the transitions between them: title, menu, play screens, version.
+#pragma once
+
+#include "modes/Stages.h"
+#include "resources/SoundBoard.h"
+#include "shell/PlayScreen.h"
+
+#include <QObject>
+#include <QPointer>
+
+namespace hop::shell {
+
+class Screen;
+
+class Shell : public QObject {
+    Q_OBJECT
+public:
+    explicit Shell(QObject* parent = nullptr);
+    ~Shell() override;
+
+    void start();
+    void showMenu();
+    void openPlay(PlayKind kind);
+    void openVersion();
+
+    Screen* title() const { return title_; }
+    Screen* menu() const { return menu_; }
+    PlayScreen* play() const { return play_; }
+    Screen* version() const { return version_; }
+    res::SoundBoard& sounds() { return sounds_; }
+    // Tests script the roulette; the game uses one unseeded generator for the whole run.
+    void setRandomSource(RandomSource random) { random_ = std::move(random); }
+
+Q_SIGNALS:
+    // The quit button, or the menu closed by the window system: end the program now.
+    void quitRequested();
+
+private:
+    void menuClosed();
+
+    res::SoundBoard sounds_;
+    RouletteRandom roulette_;
+    RandomSource random_;
+    QPointer<Screen> title_;
+    QPointer<Screen> menu_;
+    QPointer<PlayScreen> play_;
+    QPointer<Screen> version_;
+    bool leavingMenu_ = false;
+};
+
+} // namespace hop::shell
