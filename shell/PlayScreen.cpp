@@ -292,6 +292,16 @@ void PlayScreen::release(QMouseEvent* event)
         game_->drop(t);
 }
 
+void PlayScreen::mouseMoveEvent(QMouseEvent* event)
+{
+    move(event);
+}
+
+void PlayScreen::mouseReleaseEvent(QMouseEvent* event)
+{
+    release(event);
+}
+
 void PlayScreen::endDrag()
 {
     dragging_ = false;

@@ -62,6 +62,9 @@ public:
 
 protected:
     void closeStep() override;
+    // A release or move may reach the screen rather than a cell; the drag follows either way.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void press(int k, QMouseEvent* event);

@@ -78,7 +78,7 @@ void Shell::start()
 
 void Shell::showMenu()
 {
-    if (menu_)
+    if (menu())
         return;
     auto* menu = new Screen(menuLayout());
     menu_ = menu;
@@ -116,7 +116,7 @@ void Shell::menuClosed()
 
 void Shell::openPlay(PlayKind kind)
 {
-    if (play_)
+    if (play())
         return;
     auto* screen = new PlayScreen(kind, sounds_, random_);
     QString error;
@@ -134,7 +134,7 @@ void Shell::openPlay(PlayKind kind)
 
 void Shell::openVersion()
 {
-    if (version_)
+    if (version())
         return;
     auto* window = new VersionWindow;
     version_ = window;
@@ -146,8 +146,8 @@ void Shell::openVersion()
     connect(window->control<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, window,
             [window] { window->close(); });
     connect(window, &Screen::closed, this, [this] {
-        if (menu_)
-            menu_->setEnabled(true);
+        if (Screen* m = menu())
+            m->setEnabled(true);
     });
     window->centre(300);
     window->show();

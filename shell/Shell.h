@@ -4,6 +4,7 @@
 #include "modes/Stages.h"
 #include "resources/SoundBoard.h"
 #include "shell/PlayScreen.h"
+#include "shell/Screen.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,10 +24,11 @@ public:
     void openPlay(PlayKind kind);
     void openVersion();
 
-    Screen* title() const { return title_; }
-    Screen* menu() const { return menu_; }
-    PlayScreen* play() const { return play_; }
-    Screen* version() const { return version_; }
+    // The open screens; one that has run its close step counts as gone.
+    Screen* title() const { return open(title_); }
+    Screen* menu() const { return open(menu_); }
+    PlayScreen* play() const { return static_cast<PlayScreen*>(open(play_.data())); }
+    Screen* version() const { return open(version_); }
     res::SoundBoard& sounds() { return sounds_; }
     // Tests script the roulette; the game uses one unseeded generator for the whole run.
     void setRandomSource(RandomSource random) { random_ = std::move(random); }
@@ -37,6 +39,7 @@ Q_SIGNALS:
 
 private:
     void menuClosed();
+    static Screen* open(Screen* screen) { return screen && !screen->isClosing() ? screen : nullptr; }
 
     res::SoundBoard sounds_;
     RouletteRandom roulette_;

@@ -1,0 +1,107 @@
+// A running shell on the offscreen platform, in a working folder of the test's choosing,
+// with messages recorded and acknowledged and no audio device touched.
+#pragma once
+
+#include "shell/Messages.h"
+#include "shell/PictureCell.h"
+#include "shell/PlayScreen.h"
+#include "shell/Shell.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace hop::test {
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
+        shell::setMessageHook([this](const QString& text) { messages.append(text); });
+        shell = std::make_unique<shell::Shell>();
+        shell->sounds().setMuted(true);
+        QObject::connect(shell.get(), &shell::Shell::quitRequested, [this] { ++quits; });
+    }
+
+    void TearDown() override
+    {
+        // Leave no held button or cursor behind for the next test.
+        while (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+        shell.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        shell::setMessageHook({});
+        QDir::setCurrent(previousDir_);
+    }
+
+    // Copies the game's files into a fresh folder and works there, so a test may spoil them.
+    QString useScratchFolder()
+    {
+        scratch_ = std::make_unique<QTemporaryDir>();
+        for (const char* name : {"back.kzt", "koma.kzt", "op.wav", "001.wav"})
+            QFile::copy(QStringLiteral(HOPSTONE_GAME_DIR "/") + QLatin1String(name), scratch_->filePath(QLatin1String(name)));
+        QDir::setCurrent(scratch_->path());
+        return scratch_->path();
+    }
+
+    // Closing, deleting and showing happen in the event loop's deferred deletes too.
+    static void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void toMenu()
+    {
+        shell->start();
+        auto* picture = shell->title()->control<shell::PictureCell>(QStringLiteral("Image1"));
+        QTest::mouseClick(picture, Qt::LeftButton);
+        settle();
+        ASSERT_TRUE(shell->menu());
+    }
+
+    shell::PlayScreen* openFromMenu(const char* button)
+    {
+        QTest::mouseClick(shell->menu()->control<QPushButton>(QLatin1String(button)), Qt::LeftButton);
+        settle();
+        return shell->play();
+    }
+
+    // The reveal, tick by tick as the timer would deliver it.
+    static void startAndReveal(shell::PlayScreen* screen)
+    {
+        QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        while (screen->timer(TimerId::Timer1)->isActive())
+            screen->game().revealTick();
+    }
+
+    static QPoint centreOf(shell::PlayScreen* screen, int k)
+    {
+        return screen->hole(k)->geometry().center();
+    }
+
+    static QString text(QWidget* screen, const char* label)
+    {
+        return screen->findChild<QLabel*>(QLatin1String(label))->text();
+    }
+
+    std::unique_ptr<shell::Shell> shell;
+    QStringList messages;
+    int quits = 0;
+
+private:
+    QString previousDir_;
+    std::unique_ptr<QTemporaryDir> scratch_;
+};
+
+} // namespace hop::test

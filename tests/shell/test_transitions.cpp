@@ -1,0 +1,157 @@
+// Title, menu, play screens and version window: which screen is open after each event.
+#include "tests/shell/ShellFixture.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QWindow>
+
+using namespace hop;
+using namespace hop::test;
+
+namespace {
+
+void closeBox(QWidget* w)
+{
+    // What the window manager's close button sends.
+    QCloseEvent e;
+    QCoreApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+TEST_F(ShellTest, TitleClickOpensTheMenuWithTheClickAfterTheOpeningSound)
+{
+    shell->start();
+    ASSERT_TRUE(shell->title());
+    EXPECT_TRUE(shell->title()->isVisible());
+    EXPECT_EQ(shell->sounds().log(), QStringList{"op.wav"});
+    QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(shell->title());
+    ASSERT_TRUE(shell->menu());
+    EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav"}));
+    // Enter on the menu opens Board A: the focus starts on its button.
+    EXPECT_EQ(QApplication::focusWidget(), shell->menu()->control(QStringLiteral("Command1")));
+}
+
+TEST_F(ShellTest, EachModeButtonOpensItsScreenAndTheCloseBoxBringsANewMenu)
+{
+    toMenu();
+    const struct {
+        const char* button;
+        const char* screen;
+        const char* count;
+    } modes[] = {{"Command1", "Form2", "20"}, {"Command2", "Form1", "22"}, {"Command3", "Form3", "4"}};
+    for (const auto& m : modes) {
+        shell->sounds().clearLog();
+        shell::PlayScreen* screen = openFromMenu(m.button);
+        ASSERT_TRUE(screen) << m.button;
+        EXPECT_FALSE(shell->menu());
+        EXPECT_EQ(screen->objectName(), m.screen);
+        EXPECT_EQ(screen->windowTitle(), "Hopstone");
+        EXPECT_EQ(text(screen, "Label2"), m.count);
+        EXPECT_EQ(QApplication::focusWidget(), screen->control(QStringLiteral("Command1"))) << "START has the focus";
+        for (int k = 1; screen->hole(k); ++k)
+            EXPECT_FALSE(screen->hole(k)->isVisible());
+        closeBox(screen);
+        settle();
+        EXPECT_FALSE(shell->play());
+        ASSERT_TRUE(shell->menu());
+        EXPECT_EQ(shell->sounds().log(), (QStringList{"001.wav", "001.wav"}));
+    }
+    EXPECT_EQ(quits, 0) << "a transition never ends the program";
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ShellTest, ThePlayScreenIgnoresItsCloseBoxWhileTheHolesAreRevealed)
+{
+    toMenu();
+    shell::PlayScreen* screen = openFromMenu("Command1");
+    QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+    ASSERT_FALSE(screen->isEnabled());
+    closeBox(screen);
+    settle();
+    EXPECT_EQ(shell->play(), screen);
+    EXPECT_TRUE(screen->isVisible());
+    while (screen->timer(TimerId::Timer1)->isActive())
+        screen->game().revealTick();
+    EXPECT_TRUE(screen->isEnabled());
+    EXPECT_TRUE(screen->timer(TimerId::Timer2)->isActive());
+    closeBox(screen);
+    settle();
+    EXPECT_FALSE(shell->play());
+    EXPECT_TRUE(shell->menu());
+}
+
+TEST_F(ShellTest, TheVersionWindowHoldsTheMenuUntilEnterClosesIt)
+{
+    toMenu();
+    QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(shell->version());
+    EXPECT_FALSE(shell->menu()->isEnabled());
+    EXPECT_EQ(shell->version()->windowTitle(), "バージョン情報");
+    EXPECT_EQ(QApplication::focusWidget(), shell->version()->control(QStringLiteral("Picture1")));
+    EXPECT_TRUE(shell->version()->control<shell::PictureCell>(QStringLiteral("Picture1"))->hasPicture());
+    // A second version window cannot be opened from the disabled menu.
+    QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
+    const auto before = shell->version();
+    EXPECT_EQ(shell->version(), before);
+    QTest::keyClick(shell->version()->control(QStringLiteral("Picture1")), Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(shell->version());
+    EXPECT_TRUE(shell->menu()->isEnabled());
+    EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav", "001.wav"}));
+}
+
+TEST_F(ShellTest, TheQuitButtonAndTheMenusCloseBoxEndTheProgram)
+{
+    toMenu();
+    QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command5")), Qt::LeftButton);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(shell->sounds().log().last(), "001.wav");
+    closeBox(shell->menu());
+    settle();
+    EXPECT_EQ(quits, 2);
+}
+
+TEST_F(ShellTest, AMissingPictureFileGivesAMessageAndTheMenuBack)
+{
+    toMenu();
+    const QString folder = useScratchFolder();
+    QFile::remove(folder + "/back.kzt");
+    EXPECT_FALSE(openFromMenu("Command1"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("back.kzt")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("見つかりません")) << messages[0].toStdString();
+    ASSERT_TRUE(shell->menu());
+    // Board B needs only the piece picture.
+    ASSERT_TRUE(openFromMenu("Command2"));
+    closeBox(shell->play());
+    settle();
+    QFile::remove(folder + "/koma.kzt");
+    EXPECT_FALSE(openFromMenu("Command2"));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].contains("koma.kzt"));
+    EXPECT_TRUE(shell->menu());
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(ShellTest, ReopeningTheStagesStartsAtStageOne)
+{
+    toMenu();
+    shell::PlayScreen* screen = openFromMenu("Command3");
+    startAndReveal(screen);
+    for (auto [from, to] : {std::pair{8, 10}, {18, 9}, {10, 8}}) {
+        QTest::mousePress(screen->hole(from), Qt::LeftButton);
+        QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, to));
+    }
+    EXPECT_EQ(text(screen, "Label7"), "2");
+    EXPECT_EQ(messages, QStringList{"ステージ1クリア！\r\n次のステージへ進みます。"});
+    closeBox(screen);
+    settle();
+    screen = openFromMenu("Command3");
+    EXPECT_EQ(text(screen, "Label7"), "1");
+    EXPECT_EQ(text(screen, "Label2"), "4");
+    EXPECT_EQ(text(screen, "TIM"), "60");
+}
