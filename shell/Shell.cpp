@@ -4,12 +4,15 @@
 
 #include "modes/Texts.h"
 #include "resources/BuiltinPictures.h"
+#include "shell/HelpWindow.h"
 #include "shell/Messages.h"
 #include "shell/PictureCell.h"
 #include "shell/Screen.h"
 
 #include <QKeyEvent>
+#include <QScreen>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <cmath>
 
@@ -52,9 +55,13 @@ Shell::Shell(QObject* parent) : QObject(parent)
 Shell::~Shell()
 {
     // Quitting runs no close step: the screens simply go.
-    for (QPointer<Screen> s : {title_, menu_, static_cast<QPointer<Screen>>(play_.data()), version_})
-        if (s)
-            s->blockSignals(true), delete s.data();
+    for (QPointer<Screen> s : {title_, menu_, static_cast<QPointer<Screen>>(play_.data()), version_}) {
+        if (s) {
+            s->blockSignals(true);
+            delete s.data();
+        }
+    }
+    delete help_.data();
 }
 
 void Shell::start()
@@ -103,6 +110,7 @@ void Shell::showMenu()
         Q_EMIT quitRequested();
     });
     connect(menu, &Screen::closed, this, &Shell::menuClosed);
+    offerHelp(menu);
     menu->centre();
     menu->show();
     menu->focusFirstControl();
@@ -128,8 +136,26 @@ void Shell::openPlay(PlayKind kind)
     }
     play_ = screen;
     connect(screen, &Screen::closed, this, &Shell::showMenu);
+    offerHelp(screen);
     screen->show();
     screen->focusFirstControl();
+}
+
+void Shell::offerHelp(QWidget* screen)
+{
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), screen);
+    connect(f1, &QShortcut::activated, this, &Shell::showHelp);
+}
+
+void Shell::showHelp()
+{
+    if (!help_) {
+        help_ = new HelpWindow;
+        help_->move(help_->screen()->availableGeometry().center() - help_->rect().center());
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void Shell::openVersion()

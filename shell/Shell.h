@@ -23,6 +23,9 @@ public:
     void showMenu();
     void openPlay(PlayKind kind);
     void openVersion();
+    // F1 on the menu or a play screen.
+    void showHelp();
+    QWidget* help() const { return help_; }
 
     // The open screens; one that has run its close step counts as gone.
     Screen* title() const { return open(title_); }
@@ -39,6 +42,7 @@ Q_SIGNALS:
 
 private:
     void menuClosed();
+    void offerHelp(QWidget* screen);
     static Screen* open(Screen* screen) { return screen && !screen->isClosing() ? screen : nullptr; }
 
     res::SoundBoard sounds_;
@@ -48,6 +52,7 @@ private:
     QPointer<Screen> menu_;
     QPointer<PlayScreen> play_;
     QPointer<Screen> version_;
+    QPointer<QWidget> help_;
     bool leavingMenu_ = false;
 };
 

@@ -1,0 +1,56 @@
+// Help is plain rich text in a browser widget, so it reads aloud and selects like text.
+#include "shell/HelpWindow.h"
+
+#include "resources/BuiltinPictures.h"
+#include "shell/Screen.h"
+
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace hop::shell {
+
+QString HelpWindow::html()
+{
+    return QStringLiteral(
+        "<h2>Hopstone ヘルプ</h2>"
+        "<h3>遊び方</h3>"
+        "<p>穴にはそれぞれ駒が入っているか、空いています。駒をマウスでつかみ、線にそって隣の駒を飛び越えて、"
+        "その先の空いている穴に落とします。飛び越えられた駒は消えます。"
+        "落とせる穴の上では、ポインターが「OK」の印に変わります。</p>"
+        "<p>「START」を押すと穴が順に現れ、すべて現れたところで時間が減り始めます。"
+        "時間内にボード上の駒を１個にすればクリアです。「Giveup」でその回をやめて、最初からやり直せます。</p>"
+        "<h3>ゲームモード</h3>"
+        "<ul>"
+        "<li><b>ボード - A</b>：２１個の穴が三角形に並んだボード。横と斜めの線にそって飛び越えます。時間は２分です。</li>"
+        "<li><b>ボード - B</b>：２３個の穴がピラミッド型に並んだボード。縦横の線と、両側の辺にそって飛び越えます。"
+        "時間は２分です。</li>"
+        "<li><b>難問ステージ</b>：ボード A を使った１０の問題を順に解きます。各ステージの時間は１分です。"
+        "ステージ８では、前のステージの中からルーレットで選ばれた問題がもう１度出題されます。"
+        "好きなところで「STOP」を押してください。</li>"
+        "</ul>"
+        "<h3><a name=\"master\"></a>目指せ！ゲームマスター</h3>"
+        "<p>難問ステージの１０ステージをすべてクリアすると、パスワードが表示されます。"
+        "このパスワードは、すべての難問を解いたゲームマスターである証です。"
+        "書き留めておき、友だちに見せて腕前を証明しましょう。</p>"
+        "<h3>操作</h3>"
+        "<p>F1 キーでこのヘルプを開きます。ボタンは Enter キーや Space キーでも押せます。</p>");
+}
+
+HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window)
+{
+    setObjectName(QStringLiteral("Help"));
+    setWindowTitle(QStringLiteral("Hopstone ヘルプ"));
+    setWindowIcon(builtin::programIconSet());
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* browser = new QTextBrowser(this);
+    browser->setObjectName(QStringLiteral("HelpText"));
+    browser->setFont(gameFont(FontSpec{10.5}));
+    browser->setHtml(html());
+    browser->setOpenLinks(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser);
+    resize(480, 420);
+}
+
+} // namespace hop::shell
