@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <climits>
+
 namespace hop::res {
 
 namespace {
@@ -19,6 +21,26 @@ quint32 le32(const QByteArray& b, int at)
 quint16 le16(const QByteArray& b, int at)
 {
     return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8);
+}
+
+quint32 be32(const QByteArray& b, int at)
+{
+    return quint32(quint8(b[at])) << 24 | quint32(quint8(b[at + 1])) << 16 | quint32(quint8(b[at + 2])) << 8 |
+           quint32(quint8(b[at + 3]));
+}
+
+// The size a BMP or PNG header claims, read without any decoder, so a header
+// promising gigapixels is refused before a decoder could reserve memory for it.
+QSize declaredSize(const QByteArray& head)
+{
+    if (head.size() >= 26 && head.startsWith("BM")) {
+        const qint64 w = qint32(le32(head, 18));
+        const qint64 h = qAbs(qint64(qint32(le32(head, 22))));
+        return QSize(int(qMin<qint64>(w, INT_MAX)), int(qMin<qint64>(h, INT_MAX)));
+    }
+    if (head.size() >= 24 && head.startsWith("\x89PNG\r\n\x1a\n") && head.mid(12, 4) == "IHDR")
+        return QSize(int(qMin<quint32>(be32(head, 16), INT_MAX)), int(qMin<quint32>(be32(head, 20), INT_MAX)));
+    return QSize();
 }
 
 // An uncompressed BMP must hold every row its header promises.
@@ -70,15 +92,19 @@ LoadedPicture readPictureFile(const QString& fileName)
     if (file.size() == 0)
         return {{}, failure(fileName, QStringLiteral("ファイルが空です。"))};
 
+    // Read before any decoder moves the file position.
+    const QByteArray head = file.peek(64);
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
+    QSize size = declaredSize(head);
     const QByteArray format = reader.format();
-    if (format.isEmpty() || !reader.canRead())
-        return {{}, failure(fileName, QStringLiteral("画像ファイルではありません。"))};
-    const QSize size = reader.size();
+    if (!size.isValid() && !format.isEmpty())
+        size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
         return {{}, failure(fileName, QStringLiteral("画像が大きすぎます（%1 × %2）。").arg(size.width()).arg(size.height()))};
-    if (format == "bmp" && !bmpIsComplete(file.peek(64), file.size()))
+    if (format.isEmpty() || !reader.canRead())
+        return {{}, failure(fileName, QStringLiteral("画像ファイルではありません。"))};
+    if (format == "bmp" && !bmpIsComplete(head, file.size()))
         return {{}, failure(fileName, QStringLiteral("画像のデータが途中で切れています。"))};
     if ((format == "jpeg" || format == "jpg") && !jpegIsComplete(file))
         return {{}, failure(fileName, QStringLiteral("画像のデータが途中で切れています。"))};
