@@ -111,6 +111,12 @@ PlayScreen::PlayScreen(PlayKind kind, res::SoundBoard& sounds, RandomSource rand
 PlayScreen::~PlayScreen()
 {
     endDrag();
+    // The base destructor hides the cells; their signals must not reach a half-destroyed screen.
+    for (PictureCell* cell : holes_)
+        cell->disconnect(this);
+    for (QTimer* t : timers_)
+        if (t)
+            t->disconnect(this);
 }
 
 bool PlayScreen::load(QString* error)
