@@ -2,6 +2,7 @@
 #include "shell/Messages.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace hop::shell {
@@ -42,6 +43,9 @@ void showMessage(const QString& text)
     box.setText(displayText(text));
     box.setStandardButtons(QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
+    // Some styles decorate dialog buttons with icons; the game's boxes carry none.
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setIcon(QIcon());
     box.exec();
 }
 

@@ -10,6 +10,14 @@ using namespace hop::test;
 
 class StagesScreen : public ShellTest {
 protected:
+    // HOPSTONE_SHOTS=<folder> keeps pictures of the screen at the moments worth looking at.
+    void shot(const char* name)
+    {
+        const QString folder = qEnvironmentVariable("HOPSTONE_SHOTS");
+        if (!folder.isEmpty() && shell->play())
+            shell->play()->grab().save(folder + "/" + QLatin1String(name) + ".png");
+    }
+
     void SetUp() override
     {
         ShellTest::SetUp();
@@ -61,6 +69,8 @@ TEST_F(StagesScreen, TheRoulettePanelCoversTheBoardAndOnlyStopReacts)
     EXPECT_TRUE(messages[0].startsWith("やっとステージ８まできたか。\r\n"));
     QWidget* panel = screen->control(QStringLiteral("Picture1"));
     ASSERT_TRUE(panel->isVisible());
+    screen->game().spinTick();
+    shot("roulette");
     EXPECT_TRUE(screen->isEnabled());
     EXPECT_TRUE(screen->timer(TimerId::Timer3)->isActive());
     // Whatever lies under the panel is hidden from the mouse and the eye.
@@ -75,12 +85,16 @@ TEST_F(StagesScreen, TheRoulettePanelCoversTheBoardAndOnlyStopReacts)
 
     screen->game().spinTick();
     EXPECT_EQ(text(screen, "Label12"), "3");
+    shot("roulette-3");
     QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command3")), Qt::LeftButton);
     EXPECT_EQ(messages.last(), "よし、ステージ3だな。");
     EXPECT_FALSE(panel->isVisible());
     EXPECT_FALSE(screen->isEnabled()) << "the reveal follows with the screen disabled";
     EXPECT_TRUE(screen->timer(TimerId::Timer1)->isActive());
     EXPECT_EQ(text(screen, "Label2"), "8");
+    while (screen->timer(TimerId::Timer1)->isActive())
+        screen->game().revealTick();
+    shot("retest-board");
 }
 
 TEST_F(StagesScreen, ClearingStageTenClosesTheScreenFromInsideTheDropAndBringsTheMenu)
@@ -94,6 +108,9 @@ TEST_F(StagesScreen, ClearingStageTenClosesTheScreenFromInsideTheDropAndBringsTh
         screen->game().revealTick();
     clearByMouse();
     ASSERT_EQ(stages().stage(), 9);
+    startAndReveal(screen);
+    shot("stage9");
+    clearByMouse();
     clearStagesUntil(10);
     ASSERT_EQ(stages().stage(), 10);
     messages.clear();
