@@ -67,7 +67,7 @@ QWidget* makeControl(QWidget* parent, const ControlSpec& spec, const FontSpec& b
     case ControlKind::Button: {
         auto* button = new QPushButton(spec.text, parent);
         // Enter presses the focused button, as Space does.
-        button->setAutoDefault(true);
+        button->setAutoDefault(!spec.defaultButton);
         button->setDefault(spec.defaultButton);
         w = button;
         break;

@@ -5,6 +5,7 @@
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
@@ -71,4 +72,15 @@ TEST_F(HiDpi, APieceIsStretchedWithoutBlendingItsColours)
         for (int x = 2 * cell.left(); x < 2 * cell.right() + 2; ++x)
             foreign += palette.count(shot.pixel(x, y)) ? 0 : 1;
     EXPECT_EQ(foreign, 0) << "smoothing would mix colours that the piece picture does not have";
+}
+
+int main(int argc, char** argv)
+{
+    // Every screen of this program is a HiDPI screen.
+    qputenv("QT_SCALE_FACTOR", "2");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
