@@ -44,7 +44,7 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     auto* browser = new QTextBrowser(this);
     browser->setObjectName(QStringLiteral("HelpText"));
-    browser->setFont(gameFont(FontSpec{10.5}));
+    browser->setFont(gameFont(FontStyle{10.5}));
     browser->setHtml(html());
     browser->setOpenLinks(false);
     auto* layout = new QVBoxLayout(this);

@@ -13,15 +13,15 @@ enum class ControlKind { Label, Button, TextBox, Picture, PictureBox, Panel, Tim
 enum class Frame { None, Fixed, FixedTool };
 enum class Align { Left, Right, Center };
 
-struct FontSpec {
+struct FontStyle {
     double points = 9.0;
     bool bold = false;
     bool underline = false;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontStyle&) const = default;
 };
 
 // Rectangles are in twips relative to the window's client area (or the containing panel).
-struct ControlSpec {
+struct ControlEntry {
     QString name{};
     ControlKind kind = ControlKind::Label;
     QString text{};
@@ -30,7 +30,7 @@ struct ControlSpec {
     int width = 0;
     int height = 0;
     int tab = -1;                       // -1: no tab position
-    std::optional<FontSpec> font{};     // none: the window's base font
+    std::optional<FontStyle> font{};     // none: the window's base font
     std::optional<QColor> foreground{};
     std::optional<QColor> background{};
     Align align = Align::Left;
@@ -41,7 +41,7 @@ struct ControlSpec {
     bool defaultButton = false;
     bool stretch = false;               // pictures: stretch to the rectangle
     int interval = 0;                   // timers, in milliseconds
-    std::vector<ControlSpec> children{};  // panels
+    std::vector<ControlEntry> children{};  // panels
 };
 
 struct ScreenLayout {
@@ -53,10 +53,10 @@ struct ScreenLayout {
     int clientWidth = 0;   // twips
     int clientHeight = 0;  // twips
     std::optional<QColor> background{};  // none: the platform's dialog face
-    FontSpec baseFont{};
-    std::vector<ControlSpec> controls{};
+    FontStyle baseFont{};
+    std::vector<ControlEntry> controls{};
 
-    const ControlSpec* find(const QString& control) const;
+    const ControlEntry* find(const QString& control) const;
 };
 
 inline constexpr int kTwipsPerPixel = 15;

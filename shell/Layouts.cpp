@@ -10,12 +10,12 @@ int twipsToPixels(int twips)
     return qRound(twips / double(kTwipsPerPixel));
 }
 
-const ControlSpec* ScreenLayout::find(const QString& control) const
+const ControlEntry* ScreenLayout::find(const QString& control) const
 {
-    for (const ControlSpec& c : controls) {
+    for (const ControlEntry& c : controls) {
         if (c.name == control)
             return &c;
-        for (const ControlSpec& child : c.children)
+        for (const ControlEntry& child : c.children)
             if (child.name == control)
                 return &child;
     }
@@ -30,30 +30,30 @@ const QColor kWhite(0xFF, 0xFF, 0xFF);
 const QColor kRed(0xFF, 0x00, 0x00);
 const QColor kBlue(0x00, 0x00, 0xFF);
 const QColor kLightGrey(0xC0, 0xC0, 0xC0);
-const FontSpec kPt12{12.0};
-const FontSpec kButtonFont{15.75, true};
+const FontStyle kPt12{12.0};
+const FontStyle kButtonFont{15.75, true};
 
 // The count and time displays of a play screen: right-aligned on white.
-ControlSpec display(const char* name, const char* text, int left, int top, int width, int tab,
-                    std::optional<FontSpec> font = kPt12)
+ControlEntry display(const char* name, const char* text, int left, int top, int width, int tab,
+                    std::optional<FontStyle> font = kPt12)
 {
     return {.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = left, .top = top,
             .width = width, .height = 255, .tab = tab, .font = font, .background = kWhite, .align = Align::Right};
 }
 
-ControlSpec hidden(const char* name, K kind, const char* text = "")
+ControlEntry hidden(const char* name, K kind, const char* text = "")
 {
     const int side = (kind == K::Picture) ? 345 : 0;
     return {.name = name, .kind = kind, .text = QString::fromUtf8(text), .width = side, .height = side,
             .visible = false};
 }
 
-ControlSpec timer(const char* name, int ms)
+ControlEntry timer(const char* name, int ms)
 {
     return {.name = name, .kind = K::Timer, .interval = ms};
 }
 
-ControlSpec playButton(const char* name, const char* text, int left, int tab, bool enabled)
+ControlEntry playButton(const char* name, const char* text, int left, int tab, bool enabled)
 {
     return {.name = name, .kind = K::Button, .text = text, .left = left, .top = 4020, .width = 1215,
             .height = 495, .tab = tab, .font = kButtonFont, .enabled = enabled};
@@ -95,11 +95,11 @@ const ScreenLayout& titleLayout()
 const ScreenLayout& menuLayout()
 {
     auto button = [](const char* name, const char* text, int left, int top, int tab) {
-        return ControlSpec{.name = name, .kind = K::Button, .text = QString::fromUtf8(text), .left = left,
+        return ControlEntry{.name = name, .kind = K::Button, .text = QString::fromUtf8(text), .left = left,
                            .top = top, .width = 1455, .height = 495, .tab = tab};
     };
     auto note = [](const char* name, const char* text, int top, int tab) {
-        return ControlSpec{.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = 1680,
+        return ControlEntry{.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = 1680,
                            .top = top, .width = 2775, .height = 735, .tab = tab, .wrap = true};
     };
     static const ScreenLayout l{
@@ -134,7 +134,7 @@ const ScreenLayout& versionLayout()
         .clientHeight = 1995,
         .controls = {
             {.name = "Label1", .kind = K::Label, .text = "Hopstone Version0.82", .left = 600, .top = 240,
-             .width = 4095, .height = 255, .tab = 0, .font = FontSpec{12.0, true}, .foreground = kRed,
+             .width = 4095, .height = 255, .tab = 0, .font = FontStyle{12.0, true}, .foreground = kRed,
              .align = Align::Center},
             {.name = "Picture1", .kind = K::PictureBox, .left = 120, .top = 120, .width = 480, .height = 480,
              .tab = 1},
@@ -143,7 +143,7 @@ const ScreenLayout& versionLayout()
             {.name = "Label3", .kind = K::Label, .text = "HomePage：", .left = 120, .top = 1200, .width = 975,
              .height = 255, .tab = 3, .align = Align::Center},
             {.name = "Text1", .kind = K::TextBox, .text = "https://hopstone.invalid/", .left = 1080, .top = 1200,
-             .width = 3615, .height = 255, .tab = 4, .font = FontSpec{9.0, false, true}, .foreground = kBlue,
+             .width = 3615, .height = 255, .tab = 4, .font = FontStyle{9.0, false, true}, .foreground = kBlue,
              .background = kLightGrey, .tabStop = false},
             {.name = "Command1", .kind = K::Button, .text = "OK", .left = 3840, .top = 1560, .width = 790,
              .height = 300, .tab = 5, .defaultButton = true},
@@ -170,23 +170,23 @@ const ScreenLayout& stagesLayout()
                        .programIcon = true, .clientWidth = 4935, .clientHeight = 4695, .background = kLightGrey,
                        .baseFont = kPt12};
         auto panelLabel = [](const char* name, const char* text, int left, int top, int width, int tab) {
-            return ControlSpec{.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = left,
+            return ControlEntry{.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = left,
                                .top = top, .width = width, .height = 255, .tab = tab, .background = kWhite,
                                .align = Align::Center};
         };
-        ControlSpec panel{.name = "Picture1", .kind = K::Panel, .width = 4935, .height = 4695, .tab = 33,
+        ControlEntry panel{.name = "Picture1", .kind = K::Panel, .width = 4935, .height = 4695, .tab = 33,
                           .background = kWhite, .visible = false};
         panel.children = {
             panelLabel("Label10", "好きな所でSTOPボタンを押してください。", 240, 120, 4455, 34),
             panelLabel("Label11", "ステージ", 1980, 720, 975, 35),
             {.name = "Label12", .kind = K::Label, .text = "7", .left = 2160, .top = 1200, .width = 615,
-             .height = 375, .tab = 36, .font = FontSpec{18.0, true}, .foreground = kRed, .background = kWhite,
+             .height = 375, .tab = 36, .font = FontStyle{18.0, true}, .foreground = kRed, .background = kWhite,
              .align = Align::Center},
             {.name = "Command3", .kind = K::Button, .text = "STOP", .left = 1680, .top = 2520, .width = 1575,
              .height = 495, .tab = 37, .font = kButtonFont},
             timer("Timer3", 1),
         };
-        ControlSpec marker = display("Label9", "8", 1440, 240, 255, -1, std::nullopt);
+        ControlEntry marker = display("Label9", "8", 1440, 240, 255, -1, std::nullopt);
         marker.visible = false;
         s.controls = {
             display("Label6", "ステージ：", 360, 240, 1095, 29, std::nullopt),

@@ -14,15 +14,15 @@
 
 namespace hop::shell {
 
-QFont gameFont(const FontSpec& spec)
+QFont gameFont(const FontStyle& entry)
 {
     QFont font;
     // A bare "MS PGothic" would fall back to a Latin face on Linux; the list
     // finds a Japanese Gothic wherever one is installed.
     font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setUnderline(spec.underline);
+    font.setPointSizeF(entry.points);
+    font.setBold(entry.bold);
+    font.setUnderline(entry.underline);
     return font;
 }
 

@@ -47,6 +47,6 @@ private:
     bool programClose_ = false;
 };
 
-QFont gameFont(const FontSpec& spec);
+QFont gameFont(const FontStyle& entry);
 
 } // namespace hop::shell

@@ -31,99 +31,99 @@ Qt::Alignment alignment(Align align)
     return Qt::AlignLeft | Qt::AlignTop;
 }
 
-void applyColours(QWidget* w, const ControlSpec& spec, QPalette::ColorRole backRole, QPalette::ColorRole textRole)
+void applyColours(QWidget* w, const ControlEntry& entry, QPalette::ColorRole backRole, QPalette::ColorRole textRole)
 {
     QPalette palette = w->palette();
-    if (spec.background) {
-        palette.setColor(backRole, *spec.background);
+    if (entry.background) {
+        palette.setColor(backRole, *entry.background);
         w->setAutoFillBackground(true);
     }
-    if (spec.foreground)
-        palette.setColor(textRole, *spec.foreground);
+    if (entry.foreground)
+        palette.setColor(textRole, *entry.foreground);
     w->setPalette(palette);
 }
 
-QWidget* makeControl(QWidget* parent, const ControlSpec& spec, const FontSpec& baseFont,
+QWidget* makeControl(QWidget* parent, const ControlEntry& entry, const FontStyle& baseFont,
                      std::vector<std::pair<int, QWidget*>>& ordered)
 {
     QWidget* w = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::Timer: {
         auto* timer = new QTimer(parent);
-        timer->setObjectName(spec.name);
+        timer->setObjectName(entry.name);
         timer->setTimerType(Qt::PreciseTimer);
-        timer->setInterval(spec.interval);
+        timer->setInterval(entry.interval);
         return nullptr;
     }
     case ControlKind::Label: {
-        auto* label = new FitLabel(spec.text, parent);
+        auto* label = new FitLabel(entry.text, parent);
         label->setTextFormat(Qt::PlainText);
-        label->setAlignment(alignment(spec.align));
-        label->setWordWrap(spec.wrap);
-        applyColours(label, spec, QPalette::Window, QPalette::WindowText);
+        label->setAlignment(alignment(entry.align));
+        label->setWordWrap(entry.wrap);
+        applyColours(label, entry, QPalette::Window, QPalette::WindowText);
         w = label;
         break;
     }
     case ControlKind::Button: {
-        auto* button = new QPushButton(spec.text, parent);
+        auto* button = new QPushButton(entry.text, parent);
         // Enter presses the focused button, as Space does.
-        button->setAutoDefault(!spec.defaultButton);
-        button->setDefault(spec.defaultButton);
+        button->setAutoDefault(!entry.defaultButton);
+        button->setDefault(entry.defaultButton);
         w = button;
         break;
     }
     case ControlKind::TextBox: {
-        auto* edit = new QLineEdit(spec.text, parent);
+        auto* edit = new QLineEdit(entry.text, parent);
         edit->setReadOnly(true);
         edit->setCursorPosition(0);
-        applyColours(edit, spec, QPalette::Base, QPalette::Text);
+        applyColours(edit, entry, QPalette::Base, QPalette::Text);
         w = edit;
         break;
     }
     case ControlKind::Picture:
     case ControlKind::PictureBox: {
         auto* cell = new PictureCell(parent);
-        cell->setStretch(spec.stretch);
-        if (spec.kind == ControlKind::PictureBox)
+        cell->setStretch(entry.stretch);
+        if (entry.kind == ControlKind::PictureBox)
             cell->setFocusPolicy(Qt::StrongFocus);
         w = cell;
         break;
     }
     case ControlKind::Panel: {
         auto* panel = new QWidget(parent);
-        applyColours(panel, spec, QPalette::Window, QPalette::WindowText);
+        applyColours(panel, entry, QPalette::Window, QPalette::WindowText);
         w = panel;
         break;
     }
     }
-    w->setObjectName(spec.name);
-    w->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
-    w->setFont(gameFont(spec.font.value_or(baseFont)));
-    w->setEnabled(spec.enabled);
-    if (!spec.tabStop && w->focusPolicy() != Qt::NoFocus)
+    w->setObjectName(entry.name);
+    w->setGeometry(twipsRect(entry.left, entry.top, entry.width, entry.height));
+    w->setFont(gameFont(entry.font.value_or(baseFont)));
+    w->setEnabled(entry.enabled);
+    if (!entry.tabStop && w->focusPolicy() != Qt::NoFocus)
         w->setFocusPolicy(Qt::ClickFocus);
-    if (spec.tab >= 0 && (w->focusPolicy() & Qt::TabFocus))
-        ordered.emplace_back(spec.tab, w);
-    if (spec.kind == ControlKind::Panel) {
-        const QList<QWidget*> inner = buildControls(w, spec.children, baseFont);
+    if (entry.tab >= 0 && (w->focusPolicy() & Qt::TabFocus))
+        ordered.emplace_back(entry.tab, w);
+    if (entry.kind == ControlKind::Panel) {
+        const QList<QWidget*> inner = buildControls(w, entry.children, baseFont);
         for (QWidget* child : inner)
             ordered.emplace_back(child->property("tabPosition").toInt(), child);
     }
-    w->setProperty("tabPosition", spec.tab);
-    w->setVisible(spec.visible);
+    w->setProperty("tabPosition", entry.tab);
+    w->setVisible(entry.visible);
     return w;
 }
 
 } // namespace
 
-QList<QWidget*> buildControls(QWidget* parent, const std::vector<ControlSpec>& controls, const FontSpec& baseFont)
+QList<QWidget*> buildControls(QWidget* parent, const std::vector<ControlEntry>& controls, const FontStyle& baseFont)
 {
     QList<QWidget*> focusable;
     std::vector<std::pair<int, QWidget*>> ordered;
     QList<QWidget*> panels;
-    for (const ControlSpec& spec : controls) {
-        QWidget* w = makeControl(parent, spec, baseFont, ordered);
-        if (w && spec.kind == ControlKind::Panel)
+    for (const ControlEntry& entry : controls) {
+        QWidget* w = makeControl(parent, entry, baseFont, ordered);
+        if (w && entry.kind == ControlKind::Panel)
             panels.append(w);
     }
     // A panel covers whatever lies beneath it.

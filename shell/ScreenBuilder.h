@@ -8,7 +8,7 @@
 namespace hop::shell {
 
 // Builds the controls under `parent` and returns the focusable ones in tab order.
-QList<QWidget*> buildControls(QWidget* parent, const std::vector<ControlSpec>& controls, const FontSpec& baseFont);
+QList<QWidget*> buildControls(QWidget* parent, const std::vector<ControlEntry>& controls, const FontStyle& baseFont);
 
 QRect twipsRect(int left, int top, int width, int height);
 

@@ -14,8 +14,8 @@
 using namespace hop;
 using namespace hop::test;
 using shell::Align;
-using shell::ControlSpec;
-using shell::FontSpec;
+using shell::ControlEntry;
+using shell::FontStyle;
 using shell::Frame;
 using shell::ScreenLayout;
 using K = shell::ControlKind;
@@ -26,8 +26,8 @@ const QColor kWhite(0xFF, 0xFF, 0xFF);
 const QColor kRed(0xFF, 0x00, 0x00);
 const QColor kBlue(0x00, 0x00, 0xFF);
 const QColor kLightGrey(0xC0, 0xC0, 0xC0);
-const FontSpec k12pt{12.0};
-const FontSpec kBigBold{15.75, true};
+const FontStyle k12pt{12.0};
+const FontStyle kBigBold{15.75, true};
 
 // Texts whose wording is the implementer's: only their presence is checked.
 const QString kAnyText = QStringLiteral("<any>");
@@ -60,13 +60,13 @@ std::string fontText(double points, bool bold, bool underline)
     return s.str();
 }
 
-std::string fontText(const FontSpec& f)
+std::string fontText(const FontStyle& f)
 {
     return fontText(f.points, f.bold, f.underline);
 }
 
 // One line per control or window, so a failure shows every differing property side by side.
-std::string describe(const ControlSpec& c)
+std::string describe(const ControlEntry& c)
 {
     static const char* const kinds[] = {"label", "button", "text box", "picture", "picture box", "panel", "timer"};
     std::ostringstream s;
@@ -99,34 +99,34 @@ std::string describe(const ScreenLayout& l)
                       l.programIcon, colour(l.background), fontText(l.baseFont));
 }
 
-ControlSpec button(const char* name, const char* text, int left, int top, int width, int height, int tab)
+ControlEntry button(const char* name, const char* text, int left, int top, int width, int height, int tab)
 {
     return {.name = name, .kind = K::Button, .text = text, .left = left, .top = top, .width = width,
             .height = height, .tab = tab};
 }
 
-ControlSpec menuNote(const char* name, const char* text, int top, int tab)
+ControlEntry menuNote(const char* name, const char* text, int top, int tab)
 {
     return {.name = name, .kind = K::Label, .text = text, .left = 1680, .top = top, .width = 2775, .height = 735,
             .tab = tab, .wrap = true};
 }
 
-ControlSpec countLabel(const char* name, const char* text, int left, int top, int width, int tab,
-                       std::optional<FontSpec> font)
+ControlEntry countLabel(const char* name, const char* text, int left, int top, int width, int tab,
+                       std::optional<FontStyle> font)
 {
     return {.name = name, .kind = K::Label, .text = text, .left = left, .top = top, .width = width, .height = 255,
             .tab = tab, .font = font, .background = kWhite, .align = Align::Right};
 }
 
-ControlSpec playButton(const char* name, const char* text, int left, int tab, bool enabled)
+ControlEntry playButton(const char* name, const char* text, int left, int tab, bool enabled)
 {
-    ControlSpec b = button(name, text, left, 4020, 1215, 495, tab);
+    ControlEntry b = button(name, text, left, 4020, 1215, 495, tab);
     b.font = kBigBold;
     b.enabled = enabled;
     return b;
 }
 
-ControlSpec timer(const char* name, int ms)
+ControlEntry timer(const char* name, int ms)
 {
     return {.name = name, .kind = K::Timer, .interval = ms};
 }
@@ -135,19 +135,19 @@ ControlSpec timer(const char* name, int ms)
 struct Designed {
     const ScreenLayout& data;
     ScreenLayout window;
-    std::vector<ControlSpec> controls;
+    std::vector<ControlEntry> controls;
 };
 
 std::vector<Designed> designTables()
 {
-    ControlSpec stageMarker = countLabel("Label9", "8", 1440, 240, 255, -1, std::nullopt);
+    ControlEntry stageMarker = countLabel("Label9", "8", 1440, 240, 255, -1, std::nullopt);
     stageMarker.visible = false;
-    ControlSpec panel{.name = "Picture1", .kind = K::Panel, .width = 4935, .height = 4695, .tab = 33,
+    ControlEntry panel{.name = "Picture1", .kind = K::Panel, .width = 4935, .height = 4695, .tab = 33,
                       .background = kWhite, .visible = false};
     panel.children.resize(5);  // Label10, Label11, Label12, Command3, Timer3: checked one by one below
-    ControlSpec stop = button("Command3", "STOP", 1680, 2520, 1575, 495, 37);
+    ControlEntry stop = button("Command3", "STOP", 1680, 2520, 1575, 495, 37);
     stop.font = kBigBold;
-    ControlSpec ok = button("Command1", "OK", 3840, 1560, 790, 300, 5);
+    ControlEntry ok = button("Command1", "OK", 3840, 1560, 790, 300, 5);
     ok.defaultButton = true;
 
     return {
@@ -181,7 +181,7 @@ std::vector<Designed> designTables()
          {.caption = "バージョン情報", .frame = Frame::FixedTool, .clientWidth = 4815, .clientHeight = 1995},
          {
              {.name = "Label1", .kind = K::Label, .text = "Hopstone Version0.82", .left = 600, .top = 240,
-              .width = 4095, .height = 255, .tab = 0, .font = FontSpec{12.0, true}, .foreground = kRed,
+              .width = 4095, .height = 255, .tab = 0, .font = FontStyle{12.0, true}, .foreground = kRed,
               .align = Align::Center},
              {.name = "Picture1", .kind = K::PictureBox, .left = 120, .top = 120, .width = 480, .height = 480,
               .tab = 1},
@@ -190,7 +190,7 @@ std::vector<Designed> designTables()
              {.name = "Label3", .kind = K::Label, .text = "HomePage：", .left = 120, .top = 1200, .width = 975,
               .height = 255, .tab = 3, .align = Align::Center},
              {.name = "Text1", .kind = K::TextBox, .text = kAnyText, .left = 1080, .top = 1200, .width = 3615,
-              .height = 255, .tab = 4, .font = FontSpec{9.0, false, true}, .foreground = kBlue,
+              .height = 255, .tab = 4, .font = FontStyle{9.0, false, true}, .foreground = kBlue,
               .background = kLightGrey, .tabStop = false},
              ok,
          }},
@@ -241,7 +241,7 @@ std::vector<Designed> designTables()
              {.name = "Label11", .kind = K::Label, .text = "ステージ", .left = 1980, .top = 720, .width = 975,
               .height = 255, .tab = 35, .background = kWhite, .align = Align::Center},
              {.name = "Label12", .kind = K::Label, .text = "7", .left = 2160, .top = 1200, .width = 615,
-              .height = 375, .tab = 36, .font = FontSpec{18.0, true}, .foreground = kRed, .background = kWhite,
+              .height = 375, .tab = 36, .font = FontStyle{18.0, true}, .foreground = kRed, .background = kWhite,
               .align = Align::Center},
              stop,
              timer("Timer3", 1),
@@ -267,8 +267,8 @@ TEST(LayoutTables, WindowsAndControlsCarryTheDesignedValues)
     for (const Designed& d : designTables()) {
         SCOPED_TRACE(d.data.name.toStdString());
         EXPECT_EQ(describe(d.data), describe(d.window));
-        for (ControlSpec want : d.controls) {
-            const ControlSpec* got = d.data.find(want.name);
+        for (ControlEntry want : d.controls) {
+            const ControlEntry* got = d.data.find(want.name);
             ASSERT_TRUE(got) << want.name.toStdString();
             if (want.text == kAnyText) {
                 EXPECT_FALSE(got->text.isEmpty()) << want.name.toStdString();
@@ -289,13 +289,13 @@ TEST(LayoutTables, WindowsAndControlsCarryTheDesignedValues)
     for (const auto& [layout, labels] : holders) {
         SCOPED_TRACE(layout.name.toStdString());
         for (const auto& [name, text] : labels) {
-            const ControlSpec* c = layout.find(QLatin1String(name));
+            const ControlEntry* c = layout.find(QLatin1String(name));
             ASSERT_TRUE(c) << name;
             EXPECT_EQ(std::tuple(c->kind, c->text.toStdString(), c->visible), std::tuple(K::Label, text, false))
                 << name;
         }
         for (const char* name : {"KOMA", "KESU"}) {
-            const ControlSpec* c = layout.find(QLatin1String(name));
+            const ControlEntry* c = layout.find(QLatin1String(name));
             ASSERT_TRUE(c) << name;
             EXPECT_EQ(std::tuple(c->kind, c->width, c->height, c->stretch, c->visible),
                       std::tuple(K::Picture, 345, 345, false, false))
@@ -356,7 +356,7 @@ bool neverFocused(K kind)
     return kind == K::Label || kind == K::Picture || kind == K::Panel;
 }
 
-std::string expectedLook(const ControlSpec& c, const FontSpec& base, const QColor& standardText)
+std::string expectedLook(const ControlEntry& c, const FontStyle& base, const QColor& standardText)
 {
     const bool hasText = c.kind == K::Label || c.kind == K::Button || c.kind == K::TextBox;
     return look(c.name, pxRect(c.left, c.top, c.width, c.height), hasText ? c.text : QString(),
@@ -423,13 +423,13 @@ TEST_F(LayoutScreens, EveryBuiltWidgetShowsItsLayoutEntry)
         EXPECT_EQ(screen->minimumSize(), size) << "the frame cannot be resized";
         EXPECT_EQ(screen->maximumSize(), size) << "the frame cannot be resized";
 
-        std::vector<const ControlSpec*> all;
-        for (const ControlSpec& c : l.controls) {
+        std::vector<const ControlEntry*> all;
+        for (const ControlEntry& c : l.controls) {
             all.push_back(&c);
-            for (const ControlSpec& inner : c.children)
+            for (const ControlEntry& inner : c.children)
                 all.push_back(&inner);
         }
-        for (const ControlSpec* c : all) {
+        for (const ControlEntry* c : all) {
             if (c->kind == K::Timer) {
                 auto* t = screen->findChild<QTimer*>(c->name);
                 ASSERT_TRUE(t) << c->name.toStdString();
