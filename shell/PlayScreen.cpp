@@ -185,16 +185,19 @@ void PlayScreen::setVisible(const std::string& control, bool visible)
 
 void PlayScreen::setEnabled(const std::string& control, bool enabled)
 {
-    if (QWidget* w = controls_.value(QString::fromStdString(control)))
-        w->setEnabled(enabled);
+    QWidget* w = controls_.value(QString::fromStdString(control));
+    if (!w)
+        return;
+    w->setEnabled(enabled);
+    // START takes the focus back whenever a game ends, so Enter starts the next one;
+    // Giveup never gets it by itself, where a stray Enter would throw a game away.
+    if (enabled && control == "Command1" && !focusWidget())
+        w->setFocus(Qt::OtherFocusReason);
 }
 
 void PlayScreen::setScreenEnabled(bool enabled)
 {
     QWidget::setEnabled(enabled);
-    // START regains the focus after the reveal, as on a freshly opened screen.
-    if (enabled && !focusWidget())
-        focusFirstControl();
 }
 
 void PlayScreen::setTimerInterval(TimerId id, int ms)

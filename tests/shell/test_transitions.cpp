@@ -155,3 +155,19 @@ TEST_F(ShellTest, ReopeningTheStagesStartsAtStageOne)
     EXPECT_EQ(text(screen, "Label2"), "4");
     EXPECT_EQ(text(screen, "TIM"), "60");
 }
+
+TEST_F(ShellTest, AfterAGameEndsEnterStartsTheNextAndNeverGivesUp)
+{
+    toMenu();
+    shell::PlayScreen* screen = openFromMenu("Command2");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    while (screen->timer(TimerId::Timer1)->isActive())
+        screen->game().revealTick();
+    ASSERT_TRUE(screen->timer(TimerId::Timer2)->isActive());
+    // The keyboard cannot give the running game up by accident.
+    EXPECT_NE(QApplication::focusWidget(), screen->control(QStringLiteral("Command2")));
+    QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), screen->control(QStringLiteral("Command1")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_TRUE(screen->timer(TimerId::Timer1)->isActive());
+}
