@@ -60,21 +60,36 @@ Screen::Screen(const ScreenLayout& layout) : QWidget(nullptr, flagsFor(layout)),
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
+namespace {
+// The window manager's frame is known only once a framed window has been mapped;
+// later windows of the same kind are centred with the frame seen last.
+QMargins& lastFrame()
+{
+    static QMargins margins;
+    return margins;
+}
+} // namespace
+
 void Screen::centre(int raiseTwips)
 {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // Before the window is mapped its frame is unknown; the margins of the
-    // native window, once it has them, make the outer size.
-    QMargins frame;
-    if (windowHandle())
-        frame = windowHandle()->frameMargins();
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull() && layout_.frame != Frame::None)
+        frame = lastFrame();
     const QSize outer = size().grownBy(frame);
     const QRect area = screen->geometry();
     const double left = (area.width() - outer.width()) / 2.0;
     const double top = (area.height() - outer.height()) / 2.0 - raiseTwips / double(kTwipsPerPixel);
     move(area.left() + int(std::floor(left)), area.top() + int(std::floor(top)));
+}
+
+void Screen::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (windowHandle() && layout_.frame != Frame::None && !windowHandle()->frameMargins().isNull())
+        lastFrame() = windowHandle()->frameMargins();
 }
 
 void Screen::focusFirstControl()

@@ -38,6 +38,7 @@ Q_SIGNALS:
 protected:
     virtual void closeStep() {}
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -39,12 +39,6 @@ protected:
     }
 };
 
-// The title: a click anywhere on the picture closes it.
-class TitleWindow : public Screen {
-public:
-    TitleWindow() : Screen(titleLayout()) {}
-};
-
 } // namespace
 
 Shell::Shell(QObject* parent) : QObject(parent)
@@ -66,11 +60,12 @@ Shell::~Shell()
 
 void Shell::start()
 {
-    auto* title = new TitleWindow;
+    auto* title = new Screen(titleLayout());
     title_ = title;
     const int scale = std::max(1, int(std::ceil(title->devicePixelRatioF())));
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
     picture->setPicture(builtin::titlePicture(scale));
+    // A click anywhere on the picture closes the title.
     connect(picture, &PictureCell::pressed, title, [title] { title->close(); });
     connect(title, &Screen::closed, this, [this] {
         sounds_.play(kClick);
