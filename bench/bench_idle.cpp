@@ -1,0 +1,210 @@
+// Idle: while the menu, or a Board B screen waiting for START, is on the display,
+// nothing should wake the process.
+//
+// Each phase opens its screen, lets it settle (first paint, sounds started), then
+// waits in the event loop for a fixed time while an application-wide event filter
+// counts every event the main thread delivers, timer events above all. The wait
+// is ended by a plain thread that sleeps and then posts one quit call, so the
+// measurement adds no timer of its own: a fully idle process shows 0 timer events
+// and about one voluntary context switch of the main thread (that quit call).
+// Context switches come from /proc/self/task/*/status, before and after, per thread.
+//
+// Options: --seconds N (default 10)  --settle-ms N (default 1000)  --muted
+// Prints, per phase: "phase=<name> seconds=.. timer_events=.. events=.. main_vcs=.. all_vcs=.. threads=.."
+// followed by lines detailing the events and the threads that woke.
+#include "resources/BuiltinPictures.h"
+#include "shell/PictureCell.h"
+#include "shell/PlayScreen.h"
+#include "shell/Shell.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QMap>
+#include <QMetaEnum>
+#include <QPushButton>
+#include <QTest>
+#include <QTimerEvent>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+using namespace hop;
+
+namespace {
+
+struct ThreadSwitches {
+    QString name;
+    long voluntary = 0;
+    long involuntary = 0;
+};
+
+// tid -> context switches so far, for every thread of the process.
+QMap<QString, ThreadSwitches> readSwitches()
+{
+    QMap<QString, ThreadSwitches> result;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        ThreadSwitches s;
+        QFile comm(tasks.filePath(tid + QStringLiteral("/comm")));
+        if (comm.open(QIODevice::ReadOnly))
+            s.name = QString::fromLocal8Bit(comm.readAll()).trimmed();
+        QFile status(tasks.filePath(tid + QStringLiteral("/status")));
+        if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                s.voluntary = line.mid(24).trimmed().toLong();
+            else if (line.startsWith("nonvoluntary_ctxt_switches:"))
+                s.involuntary = line.mid(27).trimmed().toLong();
+        }
+        result.insert(tid, s);
+    }
+    return result;
+}
+
+QString describe(QObject* o)
+{
+    QString name = QString::fromLatin1(o->metaObject()->className());
+    if (!o->objectName().isEmpty())
+        name += QLatin1Char(' ') + o->objectName();
+    if (o->parent() && !o->parent()->objectName().isEmpty())
+        name += QStringLiteral(" in ") + o->parent()->objectName();
+    return name;
+}
+
+class EventCounter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!counting)
+            return false;
+        ++events;
+        ++byType[int(event->type())];
+        if (event->type() == QEvent::Timer) {
+            ++timers;
+            ++timerReceivers[describe(watched)];
+        }
+        return false;
+    }
+
+    void reset()
+    {
+        events = timers = 0;
+        byType.clear();
+        timerReceivers.clear();
+    }
+
+    bool counting = false;
+    long events = 0;
+    long timers = 0;
+    QMap<int, long> byType;
+    QMap<QString, long> timerReceivers;
+};
+
+void measure(const char* phase, int seconds, EventCounter& counter)
+{
+    const QString mainTid = QString::number(QCoreApplication::applicationPid());
+    const auto before = readSwitches();
+    QEventLoop loop;
+    counter.reset();
+    counter.counting = true;
+    std::thread sleeper([&loop, seconds] {
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    loop.exec();
+    counter.counting = false;
+    sleeper.join();
+    const auto after = readSwitches();
+
+    long mainVcs = 0;
+    long allVcs = 0;
+    QStringList woke;
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        const ThreadSwitches was = before.value(it.key());
+        const long v = it.value().voluntary - was.voluntary;
+        const long n = it.value().involuntary - was.involuntary;
+        allVcs += v;
+        if (it.key() == mainTid)
+            mainVcs = v;
+        if (v || n)
+            woke << QStringLiteral("%1(%2):%3+%4").arg(it.value().name, it.key()).arg(v).arg(n);
+    }
+    std::printf("phase=%s seconds=%d timer_events=%ld events=%ld main_vcs=%ld all_vcs=%ld threads=%lld\n", phase,
+                seconds, counter.timers, counter.events, mainVcs, allVcs, static_cast<long long>(after.size()));
+    const QMetaEnum types = QMetaEnum::fromType<QEvent::Type>();
+    for (auto it = counter.byType.cbegin(); it != counter.byType.cend(); ++it) {
+        const char* name = types.valueToKey(it.key());
+        std::printf("  event %s: %ld\n", name ? name : qPrintable(QString::number(it.key())), it.value());
+    }
+    for (auto it = counter.timerReceivers.cbegin(); it != counter.timerReceivers.cend(); ++it)
+        std::printf("  timer event to %s: %ld\n", qPrintable(it.key()), it.value());
+    std::printf("  threads that switched (voluntary+involuntary): %s\n",
+                woke.isEmpty() ? "none" : qPrintable(woke.join(QLatin1Char(' '))));
+    std::fflush(stdout);
+}
+
+int argument(int argc, char** argv, const char* name, int fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0)
+            return std::atoi(argv[i + 1]);
+    return fallback;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int seconds = argument(argc, argv, "--seconds", 10);
+    const int settleMs = argument(argc, argv, "--settle-ms", 1000);
+    bool muted = false;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--muted") == 0)
+            muted = true;
+
+    if (!QFile::exists(QStringLiteral("koma.kzt")))
+        QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Hopstone"));
+    QApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(builtin::programIconSet());
+
+    EventCounter counter;
+    app.installEventFilter(&counter);
+
+    shell::Shell shell;
+    shell.sounds().setMuted(muted);
+    shell.start();
+    if (!shell.title() || !QTest::qWaitForWindowExposed(shell.title())) {
+        std::fputs("bench_idle: the title did not show\n", stderr);
+        return 1;
+    }
+    QTest::qWait(200);
+    QTest::mouseClick(shell.title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
+    QTest::qWait(50);
+    if (!shell.menu() || !QTest::qWaitForWindowExposed(shell.menu())) {
+        std::fputs("bench_idle: the menu did not show\n", stderr);
+        return 1;
+    }
+    QTest::qWait(settleMs);
+    measure("menu", seconds, counter);
+
+    QTest::mouseClick(shell.menu()->control<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+    QTest::qWait(50);
+    shell::PlayScreen* screen = shell.play();
+    if (!screen || !QTest::qWaitForWindowExposed(screen)) {
+        std::fputs("bench_idle: Board B did not open\n", stderr);
+        return 1;
+    }
+    QTest::qWait(settleMs);
+    measure("board_b_waiting", seconds, counter);
+    return 0;
+}
