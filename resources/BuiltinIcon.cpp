@@ -14,7 +14,9 @@
 namespace builtin {
 namespace {
 
-constexpr int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+// Window icons up to 64 (32 at twice the pixel ratio); the desktop's larger icons are
+// installed as files, so they need not travel with every window.
+constexpr int IconSizes[] = {16, 24, 32, 48, 64};
 
 const QColor LinkRed(220, 0, 0);
 

@@ -22,7 +22,7 @@ QImage titlePicture(int scale = 1);
 // square. Each size is drawn for itself; 32 is the nominal one.
 QImage programIcon(int size);
 
-// The icon at 16, 24, 32, 48, 64, 128 and 256 pixels.
+// The window icon at 16, 24, 32, 48 and 64 pixels.
 QIcon programIconSet();
 
 // 32 x 32 with a 17 pixel disc: grey while carrying a piece, light grey with a

@@ -1,6 +1,8 @@
 // Every message box of the game goes through here.
 #include "shell/Messages.h"
 
+#include "shell/Screen.h"
+
 #include <QApplication>
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -37,6 +39,8 @@ void showMessage(const QString& text)
     // would be disabled with it.
     QMessageBox box;
     box.setObjectName(QStringLiteral("GameMessage"));
+    // The game's own face: no second Japanese font is loaded just for the box.
+    box.setFont(gameFont(FontStyle{}));
     box.setWindowTitle(QStringLiteral("Hopstone"));
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);

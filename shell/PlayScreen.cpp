@@ -10,6 +10,7 @@
 #include "shell/Messages.h"
 #include "shell/PictureCell.h"
 #include "shell/ScreenBuilder.h"
+#include "shell/SteadyTimer.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -93,7 +94,9 @@ PlayScreen::PlayScreen(PlayKind kind, res::SoundBoard& sounds, RandomSource rand
         game_ = std::make_unique<TimedGame>(board, kind == PlayKind::BoardA ? 1000 : 980, *this);
     }
     connect(timers_[0], &QTimer::timeout, this, [this] { game_->revealTick(); });
-    connect(timers_[1], &QTimer::timeout, this, [this] { game_->countdownTick(); });
+    // The clock ticks against a steady clock, not as late as the event loop happens to wake.
+    countdown_ = new SteadyTimer(timers_[1]);
+    connect(countdown_, &SteadyTimer::tick, this, [this] { game_->countdownTick(); });
     if (timers_[2])
         connect(timers_[2], &QTimer::timeout, this, [this] { game_->spinTick(); });
     if (auto* start = control<QPushButton>(QStringLiteral("Command1")))
@@ -117,6 +120,7 @@ PlayScreen::~PlayScreen()
     for (QTimer* t : timers_)
         if (t)
             t->disconnect(this);
+    countdown_->disconnect(this);
 }
 
 bool PlayScreen::load(QString* error)
@@ -202,19 +206,25 @@ void PlayScreen::setScreenEnabled(bool enabled)
 
 void PlayScreen::setTimerInterval(TimerId id, int ms)
 {
-    if (QTimer* t = timer(id))
+    if (id == TimerId::Timer2)
+        countdown_->setInterval(ms);
+    else if (QTimer* t = timer(id))
         t->setInterval(ms);
 }
 
 void PlayScreen::startTimer(TimerId id)
 {
-    if (QTimer* t = timer(id))
+    if (id == TimerId::Timer2)
+        countdown_->start();
+    else if (QTimer* t = timer(id))
         t->start();
 }
 
 void PlayScreen::stopTimer(TimerId id)
 {
-    if (QTimer* t = timer(id))
+    if (id == TimerId::Timer2)
+        countdown_->stop();
+    else if (QTimer* t = timer(id))
         t->stop();
 }
 

@@ -23,6 +23,7 @@ class SoundBoard;
 namespace hop::shell {
 
 class PictureCell;
+class SteadyTimer;
 
 enum class PlayKind { BoardA, BoardB, Stages };
 
@@ -81,6 +82,7 @@ private:
     std::vector<DragIcon> icons_;
     QHash<QString, QWidget*> controls_;
     QTimer* timers_[3] = {nullptr, nullptr, nullptr};
+    SteadyTimer* countdown_ = nullptr;  // drives Timer2
     QImage piece_;
     QCursor dragCursor_;
     QCursor dropCursor_;

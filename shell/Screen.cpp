@@ -53,8 +53,11 @@ Screen::Screen(const ScreenLayout& layout) : QWidget(nullptr, flagsFor(layout)),
         setPalette(p);
         setAutoFillBackground(true);
     }
-    if (layout.programIcon)
-        setWindowIcon(builtin::programIconSet());
+    if (layout.programIcon) {
+        // The application's icon is the same picture, drawn once at start-up.
+        const QIcon appIcon = QGuiApplication::windowIcon();
+        setWindowIcon(appIcon.isNull() ? builtin::programIconSet() : appIcon);
+    }
     const QList<QWidget*> order = buildControls(this, layout.controls, layout.baseFont);
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
@@ -111,7 +114,8 @@ void Screen::focusFirstControl()
 
 void Screen::setBackgroundPicture(const QImage& picture)
 {
-    background_ = picture;
+    // Converted once to the screen's own format, rather than on every paint.
+    background_ = QPixmap::fromImage(picture);
     update();
 }
 
@@ -142,8 +146,7 @@ void Screen::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(this);
     // Unscaled: one picture pixel per logical pixel, repeated without smoothing on HiDPI.
-    const QSizeF logical = background_.deviceIndependentSize();
-    painter.drawImage(QRectF(QPointF(0, 0), logical), background_);
+    painter.drawPixmap(QPointF(0, 0), background_);
 }
 
 } // namespace hop::shell

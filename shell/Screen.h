@@ -4,6 +4,7 @@
 #include "shell/Layout.h"
 
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 namespace hop::shell {
@@ -43,7 +44,7 @@ protected:
 
 private:
     const ScreenLayout& layout_;
-    QImage background_;
+    QPixmap background_;
     bool closing_ = false;
     bool programClose_ = false;
 };

@@ -217,7 +217,7 @@ TEST(ProgramIcon, EverySizeIsAWhiteTileOfBlackPiecesAndRedLinks)
     const QList<QSize> offered = builtin::programIconSet().availableSizes();
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         SCOPED_TRACE(size);
-        EXPECT_TRUE(offered.contains(QSize(size, size)));
+        EXPECT_EQ(offered.contains(QSize(size, size)), size <= 64);
         const QImage icon = builtin::programIcon(size);
         ASSERT_EQ(icon.size(), QSize(size, size));
         EXPECT_TRUE(isArgb32(icon));

@@ -1,0 +1,67 @@
+// A plain precise QTimer ends every wait a millisecond or two late (it rounds its
+// waits up to whole milliseconds and the poll adds its own); the game's clock should
+// tick on time, so each wait is shortened by the lateness seen so far.
+#include "shell/SteadyTimer.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+namespace hop::shell {
+
+SteadyTimer::SteadyTimer(QTimer* timer) : QObject(timer), timer_(timer), period_(timer->interval())
+{
+    timer_->setSingleShot(true);
+    timer_->setTimerType(Qt::PreciseTimer);
+    clock_.start();
+    connect(timer_, &QTimer::timeout, this, &SteadyTimer::expired);
+}
+
+void SteadyTimer::setInterval(int ms)
+{
+    period_ = ms;
+    if (isActive())
+        start();
+}
+
+bool SteadyTimer::isActive() const
+{
+    return timer_->isActive();
+}
+
+void SteadyTimer::start()
+{
+    start_ = clock_.nsecsElapsed();
+    ticks_ = 0;
+    scheduleNext();
+}
+
+void SteadyTimer::stop()
+{
+    timer_->stop();
+}
+
+void SteadyTimer::scheduleNext()
+{
+    due_ = start_ + (ticks_ + 1) * qint64(period_) * 1000000;
+    aimed_ = due_ - lateness_;
+    const qint64 wait = std::max<qint64>(0, aimed_ - clock_.nsecsElapsed());
+    timer_->start(int((wait + 500000) / 1000000));
+}
+
+void SteadyTimer::expired()
+{
+    const qint64 now = clock_.nsecsElapsed();
+    // Learn slowly, and never from a wait that a busy machine or a modal loop stretched.
+    const qint64 late = now - aimed_;
+    if (late >= 0 && late < 5000000)
+        lateness_ = (lateness_ * 3 + late) / 4;
+    ++ticks_;
+    // The next wait is set before the tick runs: a tick that stops the timer cancels it.
+    if (now - due_ > qint64(period_) * 1000000)
+        start_ = now - qint64(period_) * 1000000 * ticks_;  // far behind: start counting afresh
+    scheduleNext();
+    Q_EMIT tick();
+}
+
+} // namespace hop::shell
