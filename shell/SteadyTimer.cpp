@@ -44,9 +44,12 @@ void SteadyTimer::stop()
 void SteadyTimer::scheduleNext()
 {
     due_ = start_ + (ticks_ + 1) * qint64(period_) * 1000000;
-    aimed_ = due_ - lateness_;
-    const qint64 wait = std::max<qint64>(0, aimed_ - clock_.nsecsElapsed());
-    timer_->start(int((wait + 500000) / 1000000));
+    const qint64 now = clock_.nsecsElapsed();
+    const qint64 wait = std::max<qint64>(0, due_ - lateness_ - now);
+    const int waitMs = int((wait + 500000) / 1000000);
+    // What was really asked of the event loop, so only its own lateness is learned.
+    aimed_ = now + qint64(waitMs) * 1000000;
+    timer_->start(waitMs);
 }
 
 void SteadyTimer::expired()
