@@ -20,21 +20,31 @@ TEST(CellNotification, WritingTheSameValueNotifiesNothing)
     EXPECT_EQ(calls, 1);
 }
 
+namespace {
+std::string event(char cell, int value, const char* what = "")
+{
+    std::string text(1, cell);
+    text += std::to_string(value);
+    text += what;
+    return text;
+}
+} // namespace
+
 TEST(CellNotification, NestedNotificationsRunDepthFirstInsideTheWrite)
 {
     Cell a(0), b(0), c(0);
     std::vector<std::string> order;
     a.onChange([&](int v) {
-        order.push_back("a" + std::to_string(v) + " begin");
+        order.push_back(event('a', v, " begin"));
         b.set(v * 10);
-        order.push_back("a" + std::to_string(v) + " end");
+        order.push_back(event('a', v, " end"));
     });
     b.onChange([&](int v) {
-        order.push_back("b" + std::to_string(v) + " begin");
+        order.push_back(event('b', v, " begin"));
         c.set(v + 1);
-        order.push_back("b" + std::to_string(v) + " end");
+        order.push_back(event('b', v, " end"));
     });
-    c.onChange([&](int v) { order.push_back("c" + std::to_string(v)); });
+    c.onChange([&](int v) { order.push_back(event('c', v)); });
 
     a.set(1);
     order.push_back("returned");
