@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QKeyEvent>
+#include <QTextBrowser>
 #include <QWindow>
 
 using namespace hop;
@@ -170,4 +171,21 @@ TEST_F(ShellTest, AfterAGameEndsEnterStartsTheNextAndNeverGivesUp)
     EXPECT_EQ(QApplication::focusWidget(), screen->control(QStringLiteral("Command1")));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_TRUE(screen->timer(TimerId::Timer1)->isActive());
+}
+
+TEST_F(ShellTest, F1OpensOneHelpWindowWithTheMasteryTopic)
+{
+    toMenu();
+    QTest::keyClick(shell->menu(), Qt::Key_F1);
+    ASSERT_TRUE(shell->help());
+    QWidget* help = shell->help();
+    const QString text = help->findChild<QTextBrowser*>(QStringLiteral("HelpText"))->toPlainText();
+    EXPECT_TRUE(text.contains("目指せ！ゲームマスター"));
+    EXPECT_TRUE(text.contains("パスワード"));
+    // From a play screen too, and still one window.
+    shell::PlayScreen* screen = openFromMenu("Command2");
+    QTest::keyClick(screen, Qt::Key_F1);
+    EXPECT_EQ(shell->help(), help);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav", "001.wav"})) << "help is silent";
 }
