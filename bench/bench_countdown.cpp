@@ -19,16 +19,15 @@
 //
 // Options: --ticks N (default 120, the whole countdown; 10 is a quick run)  --muted  --plain
 // Prints "tick=k offset_ms=... from_first_ms=..." per tick, then a summary line "countdown ...".
-#include "resources/BuiltinPictures.h"
+#include "BenchSupport.h"
+#include "GameBench.h"
 #include "shell/Messages.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -39,12 +38,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 using namespace hop;
+using namespace hop::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -98,14 +96,6 @@ private:
     QEventLoop& loop_;
 };
 
-int argument(int argc, char** argv, const char* name, int fallback)
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], name) == 0)
-            return std::atoi(argv[i + 1]);
-    return fallback;
-}
-
 int fail(const char* what)
 {
     std::fprintf(stderr, "bench_countdown: %s\n", what);
@@ -117,23 +107,13 @@ int fail(const char* what)
 int main(int argc, char** argv)
 {
     const int wanted = std::clamp(argument(argc, argv, "--ticks", 120), 2, 120);
-    bool muted = false;
-    bool plain = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--muted") == 0)
-            muted = true;
-        else if (std::strcmp(argv[i], "--plain") == 0)
-            plain = true;
-    }
+    const bool muted = hasFlag(argc, argv, "--muted");
+    const bool plain = hasFlag(argc, argv, "--plain");
 
-    if (!QFile::exists(QStringLiteral("koma.kzt")))
-        QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
+    enterGameDir(HOPSTONE_GAME_DIR);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Hopstone"));
-    QApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(builtin::programIconSet());
+    setUpAsTheGame();
     // The 120th tick is the time-up; its message is acknowledged at once so the run ends by itself.
     QStringList messages;
     shell::setMessageHook([&messages](const QString& text) { messages.append(text); });

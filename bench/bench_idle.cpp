@@ -12,7 +12,8 @@
 // Options: --seconds N (default 10)  --settle-ms N (default 1000)  --muted
 // Prints, per phase: "phase=<name> seconds=.. timer_events=.. events=.. main_vcs=.. all_vcs=.. threads=.."
 // followed by lines detailing the events and the threads that woke.
-#include "resources/BuiltinPictures.h"
+#include "BenchSupport.h"
+#include "GameBench.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
@@ -29,11 +30,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
 
 using namespace hop;
+using namespace hop::bench;
 
 namespace {
 
@@ -149,33 +149,18 @@ void measure(const char* phase, int seconds, EventCounter& counter)
     std::fflush(stdout);
 }
 
-int argument(int argc, char** argv, const char* name, int fallback)
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], name) == 0)
-            return std::atoi(argv[i + 1]);
-    return fallback;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int seconds = argument(argc, argv, "--seconds", 10);
     const int settleMs = argument(argc, argv, "--settle-ms", 1000);
-    bool muted = false;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--muted") == 0)
-            muted = true;
+    const bool muted = hasFlag(argc, argv, "--muted");
 
-    if (!QFile::exists(QStringLiteral("koma.kzt")))
-        QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
+    enterGameDir(HOPSTONE_GAME_DIR);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Hopstone"));
-    QApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(builtin::programIconSet());
+    setUpAsTheGame();
 
     EventCounter counter;
     app.installEventFilter(&counter);

@@ -16,15 +16,15 @@
 // cells and the pieces-left label, the only things a drop changes on screen.
 //
 // Options: --games N (default 10)  --muted
+#include "BenchSupport.h"
+#include "GameBench.h"
 #include "board/BoardLayout.h"
-#include "resources/BuiltinPictures.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
+#include "tests/support/Positions.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPushButton>
@@ -32,19 +32,13 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <functional>
-#include <optional>
 #include <set>
-#include <unordered_set>
 #include <vector>
 
 using namespace hop;
+using namespace hop::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -52,39 +46,6 @@ namespace {
 double msSince(Clock::time_point t0)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-std::optional<std::vector<JumpLine>> solve(const BoardLayout& layout, const std::vector<int>& occupied)
-{
-    std::vector<JumpLine> all;
-    for (int t = 1; t <= layout.holeCount(); ++t)
-        for (const JumpEntry& e : layout.jumpsInto(t))
-            all.push_back({e.from, e.over, t});
-    std::uint32_t start = 0;
-    for (int k : occupied)
-        start |= 1u << k;
-    std::unordered_set<std::uint32_t> dead;
-    std::vector<JumpLine> path;
-    std::function<bool(std::uint32_t)> search = [&](std::uint32_t bits) {
-        if (std::popcount(bits) == 1)
-            return true;
-        if (dead.count(bits))
-            return false;
-        for (const JumpLine& j : all) {
-            const std::uint32_t f = 1u << j.from, o = 1u << j.over, t = 1u << j.to;
-            if ((bits & f) && (bits & o) && !(bits & t)) {
-                path.push_back(j);
-                if (search((bits & ~f & ~o) | t))
-                    return true;
-                path.pop_back();
-            }
-        }
-        dead.insert(bits);
-        return false;
-    };
-    if (!search(start))
-        return std::nullopt;
-    return path;
 }
 
 long area(const QRegion& region)
@@ -165,14 +126,6 @@ double percentile(std::vector<double> v, double p)
     return v[i];
 }
 
-int argument(int argc, char** argv, const char* name, int fallback)
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], name) == 0)
-            return std::atoi(argv[i + 1]);
-    return fallback;
-}
-
 bool failed(const char* what)
 {
     std::fprintf(stderr, "bench_move: %s\n", what);
@@ -189,7 +142,7 @@ bool playMoves(shell::PlayScreen* screen, PaintRecorder& recorder, std::vector<M
     screen->timer(TimerId::Timer2)->stop();
     QTest::qWait(50);
 
-    const auto moves = solve(screen->game().board().layout(), screen->game().board().occupiedHoles());
+    const auto moves = test::solve(screen->game().board().layout(), screen->game().board().occupiedHoles());
     if (!moves || moves->empty())
         return failed("the starting position has no solution");
     auto* counter = screen->control<QLabel>(QStringLiteral("Label2"));
@@ -247,19 +200,12 @@ bool playMoves(shell::PlayScreen* screen, PaintRecorder& recorder, std::vector<M
 int main(int argc, char** argv)
 {
     const int games = std::max(1, argument(argc, argv, "--games", 10));
-    bool muted = false;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--muted") == 0)
-            muted = true;
+    const bool muted = hasFlag(argc, argv, "--muted");
 
-    if (!QFile::exists(QStringLiteral("koma.kzt")))
-        QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
+    enterGameDir(HOPSTONE_GAME_DIR);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Hopstone"));
-    QApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(builtin::programIconSet());
+    setUpAsTheGame();
 
     shell::Shell shell;
     shell.sounds().setMuted(muted);

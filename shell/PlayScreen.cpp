@@ -39,11 +39,6 @@ const BoardLayout& boardFor(PlayKind kind)
     return kind == PlayKind::BoardB ? BoardLayout::boardB() : BoardLayout::boardA();
 }
 
-int pictureScale(const QWidget* w)
-{
-    return std::max(1, int(std::ceil(w->devicePixelRatioF())));
-}
-
 } // namespace
 
 PlayScreen::PlayScreen(PlayKind kind, res::SoundBoard& sounds, RandomSource random)

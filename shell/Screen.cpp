@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
 namespace hop::shell {
@@ -24,6 +25,11 @@ QFont gameFont(const FontStyle& entry)
     font.setBold(entry.bold);
     font.setUnderline(entry.underline);
     return font;
+}
+
+int pictureScale(const QWidget* widget)
+{
+    return std::max(1, int(std::ceil(widget->devicePixelRatioF())));
 }
 
 namespace {

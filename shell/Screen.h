@@ -51,4 +51,7 @@ private:
 
 QFont gameFont(const FontStyle& entry);
 
+// The whole factor the built-in pictures are drawn at for this widget's screen.
+int pictureScale(const QWidget* widget);
+
 } // namespace hop::shell

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QShortcut>
 
-#include <cmath>
 
 namespace hop::shell {
 
@@ -62,9 +61,8 @@ void Shell::start()
 {
     auto* title = new Screen(titleLayout());
     title_ = title;
-    const int scale = std::max(1, int(std::ceil(title->devicePixelRatioF())));
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
-    picture->setPicture(builtin::titlePicture(scale));
+    picture->setPicture(builtin::titlePicture(pictureScale(title)));
     // A click anywhere on the picture closes the title.
     connect(picture, &PictureCell::pressed, title, [title] { title->close(); });
     connect(title, &Screen::closed, this, [this] {
@@ -160,7 +158,7 @@ void Shell::openVersion()
     auto* window = new VersionWindow;
     version_ = window;
     auto* icon = window->control<PictureCell>(QStringLiteral("Picture1"));
-    const int scale = std::max(1, int(std::ceil(window->devicePixelRatioF())));
+    const int scale = pictureScale(window);
     QImage picture = builtin::programIcon(32 * scale);
     picture.setDevicePixelRatio(scale);
     icon->setPicture(picture);
