@@ -20,7 +20,7 @@
 // Options: --ticks N (default 120, the whole countdown; 10 is a quick run)  --muted  --plain
 // Prints "tick=k offset_ms=... from_first_ms=..." per tick, then a summary line "countdown ...".
 #include "BenchSupport.h"
-#include "GameBench.h"
+#include "shell/Application.h"
 #include "shell/Messages.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
@@ -113,7 +113,7 @@ int main(int argc, char** argv)
     enterGameDir(HOPSTONE_GAME_DIR);
 
     QApplication app(argc, argv);
-    setUpAsTheGame();
+    hop::shell::setUpApplication();
     // The 120th tick is the time-up; its message is acknowledged at once so the run ends by itself.
     QStringList messages;
     shell::setMessageHook([&messages](const QString& text) { messages.append(text); });

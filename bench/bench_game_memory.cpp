@@ -11,7 +11,7 @@
 //          --smaps  after the game, list where the resident memory lies (per mapping)
 // Prints lines "stage=<name> maxrss_kb=<n>" and a final "game maxrss_kb=... cleared=0|1".
 #include "BenchSupport.h"
-#include "GameBench.h"
+#include "shell/Application.h"
 #include "board/BoardLayout.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
@@ -118,7 +118,7 @@ int main(int argc, char** argv)
     enterGameDir(HOPSTONE_GAME_DIR);
 
     QApplication app(argc, argv);
-    setUpAsTheGame();
+    hop::shell::setUpApplication();
 
     int messages = 0;
     bool ok = false;

@@ -13,7 +13,7 @@
 // Prints, per phase: "phase=<name> seconds=.. timer_events=.. events=.. main_vcs=.. all_vcs=.. threads=.."
 // followed by lines detailing the events and the threads that woke.
 #include "BenchSupport.h"
-#include "GameBench.h"
+#include "shell/Application.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
@@ -160,7 +160,7 @@ int main(int argc, char** argv)
     enterGameDir(HOPSTONE_GAME_DIR);
 
     QApplication app(argc, argv);
-    setUpAsTheGame();
+    hop::shell::setUpApplication();
 
     EventCounter counter;
     app.installEventFilter(&counter);

@@ -17,7 +17,7 @@
 //
 // Options: --games N (default 10)  --muted
 #include "BenchSupport.h"
-#include "GameBench.h"
+#include "shell/Application.h"
 #include "board/BoardLayout.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
@@ -205,7 +205,7 @@ int main(int argc, char** argv)
     enterGameDir(HOPSTONE_GAME_DIR);
 
     QApplication app(argc, argv);
-    setUpAsTheGame();
+    hop::shell::setUpApplication();
 
     shell::Shell shell;
     shell.sounds().setMuted(muted);

@@ -13,7 +13,7 @@
 // Prints one line: t0=argv|proc first_paint_ms=... frame_ms=... maxrss_kb=...
 // --smaps adds where the resident memory lies, per mapping, at that moment.
 #include "BenchSupport.h"
-#include "resources/BuiltinPictures.h"
+#include "shell/Application.h"
 #include "shell/Shell.h"
 
 #include <QApplication>
@@ -31,17 +31,10 @@ int main(int argc, char** argv)
     enterGameDir(HOPSTONE_GAME_DIR);
 
     // From here on, exactly what the game's main() does.
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (platform.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fputs("Hopstone needs a graphical display: start it from a desktop session (DISPLAY or WAYLAND_DISPLAY is not set).\n",
-                   stderr);
+    if (!hop::shell::displayAvailable())
         return 2;
-    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Hopstone"));
-    QApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(builtin::programIconSet());
+    hop::shell::setUpApplication();
 
     // The title is the window named "Form5", whichever widget the shell builds for it.
     FirstPaint watcher(
