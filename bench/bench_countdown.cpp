@@ -42,12 +42,14 @@
 #include <vector>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 using namespace hop::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr double kIntervalMs = 980.0;
+const double kIntervalMs = hop::modes::rulesFor(hop::modes::Mode::BoardB).clockPeriodMs;
 
 double ms(Clock::duration d)
 {
@@ -149,12 +151,12 @@ int main(int argc, char** argv)
         QTest::mouseClick(shell.menu()->control<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
         QTest::qWait(50);
         shell::PlayScreen* screen = shell.play();
-        if (!screen || screen->kind() != shell::PlayKind::BoardB || !QTest::qWaitForWindowExposed(screen))
+        if (!screen || screen->mode() != modes::Mode::BoardB || !QTest::qWaitForWindowExposed(screen))
             return fail("Board B did not open");
         QTest::qWait(200);
-        if (screen->timer(TimerId::Timer2)->interval() != int(kIntervalMs))
+        if (screen->timer(modes::TimerId::Countdown)->interval() != int(kIntervalMs))
             return fail("Timer2 is not set to 980 ms");
-        watcher = std::make_unique<TickWatcher>(screen->timer(TimerId::Timer2), screen->timer(TimerId::Timer1), screen,
+        watcher = std::make_unique<TickWatcher>(screen->timer(modes::TimerId::Countdown), screen->timer(modes::TimerId::Reveal), screen,
                                                 wanted, loop);
         app.installEventFilter(watcher.get());
         QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);  // START

@@ -16,7 +16,7 @@
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
-#include "tests/support/Positions.h"
+#include "board/Solver.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -27,6 +27,8 @@
 #include <cstdio>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 using namespace hop::bench;
 
 namespace {
@@ -63,20 +65,20 @@ bool playOneGame(shell::Shell& shell, int* messagesSeen)
     QTest::mouseClick(menu->control<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
     QTest::qWait(50);
     shell::PlayScreen* screen = shell.play();
-    if (!screen || screen->kind() != shell::PlayKind::BoardB || !QTest::qWaitForWindowExposed(screen))
+    if (!screen || screen->mode() != modes::Mode::BoardB || !QTest::qWaitForWindowExposed(screen))
         return failed("Board B did not open");
     QTest::qWait(100);
     report("board_b_open");
 
     QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-    while (screen->timer(TimerId::Timer1)->isActive()) {
+    while (screen->timer(modes::TimerId::Reveal)->isActive()) {
         screen->game().revealTick();
         QCoreApplication::processEvents();
     }
     QTest::qWait(50);
     report("revealed");
 
-    const auto moves = test::solve(screen->game().board().layout(), screen->game().board().occupiedHoles());
+    const auto moves = board::solve(screen->game().board().layout(), screen->game().board().occupiedHoles());
     if (!moves)
         return failed("the starting position has no solution");
 
@@ -93,7 +95,7 @@ bool playOneGame(shell::Shell& shell, int* messagesSeen)
     });
     acknowledger.start();
 
-    for (const JumpLine& j : *moves) {
+    for (const board::JumpLine& j : *moves) {
         PlayMode& game = screen->game();
         if (!game.pickUp(j.from))
             return failed("a pick-up was refused");

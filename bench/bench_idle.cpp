@@ -33,6 +33,8 @@
 #include <thread>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 using namespace hop::bench;
 
 namespace {

@@ -22,7 +22,7 @@
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
-#include "tests/support/Positions.h"
+#include "board/Solver.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -38,6 +38,8 @@
 #include <vector>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 using namespace hop::bench;
 using Clock = std::chrono::steady_clock;
 
@@ -135,21 +137,21 @@ bool failed(const char* what)
 bool playMoves(shell::PlayScreen* screen, PaintRecorder& recorder, std::vector<MoveSample>& samples)
 {
     QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-    while (screen->timer(TimerId::Timer1)->isActive()) {
+    while (screen->timer(modes::TimerId::Reveal)->isActive()) {
         screen->game().revealTick();
         QCoreApplication::processEvents();
     }
-    screen->timer(TimerId::Timer2)->stop();
+    screen->timer(modes::TimerId::Countdown)->stop();
     QTest::qWait(50);
 
-    const auto moves = test::solve(screen->game().board().layout(), screen->game().board().occupiedHoles());
+    const auto moves = board::solve(screen->game().board().layout(), screen->game().board().occupiedHoles());
     if (!moves || moves->empty())
         return failed("the starting position has no solution");
     auto* counter = screen->control<QLabel>(QStringLiteral("Label2"));
     const qreal ratio = screen->devicePixelRatioF();
 
     for (size_t i = 0; i + 1 < moves->size(); ++i) {
-        const JumpLine& j = (*moves)[i];
+        const board::JumpLine& j = (*moves)[i];
         shell::PictureCell* from = screen->hole(j.from);
         const QPoint target = from->mapFrom(screen, screen->hole(j.to)->geometry().center());
         const QPoint halfway = (from->rect().center() + target) / 2;
@@ -223,7 +225,7 @@ int main(int argc, char** argv)
     QTest::mouseClick(shell.menu()->control<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
     QTest::qWait(50);
     shell::PlayScreen* screen = shell.play();
-    if (!screen || screen->kind() != shell::PlayKind::BoardB || !QTest::qWaitForWindowExposed(screen)) {
+    if (!screen || screen->mode() != modes::Mode::BoardB || !QTest::qWaitForWindowExposed(screen)) {
         failed("Board B did not open");
         return 1;
     }

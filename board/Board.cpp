@@ -1,16 +1,7 @@
 // Hole notification: picture first, then a full recount into the counter.
 #include "board/Board.h"
 
-#include <cstdio>
-
-namespace hop {
-
-std::string stateLabelName(int k)
-{
-    char name[8];
-    std::snprintf(name, sizeof name, "N%02d", k);
-    return name;
-}
+namespace hop::board {
 
 Board::Board(const BoardLayout& layout, BoardView& view, const std::vector<int>& occupied)
     : layout_(layout), view_(view), shown_(static_cast<size_t>(layout.holeCount()), false),
@@ -28,7 +19,7 @@ Board::Board(const BoardLayout& layout, BoardView& view, const std::vector<int>&
     for (int k = 1; k <= layout.holeCount(); ++k)
         holes_[static_cast<size_t>(k - 1)]->onChange([this, k](int) { holeChanged(k); });
     counter_.onChange([this](int count) {
-        view_.setText("Label2", std::to_string(count));
+        view_.showPiecesLeft(count);
         if (countChanged_)
             countChanged_(count);
     });
@@ -48,7 +39,7 @@ void Board::setHole(int k, int state)
 void Board::holeChanged(int k)
 {
     const int state = hole(k);
-    view_.setText(stateLabelName(k), std::to_string(state));
+    view_.showHoleState(k, state);
     if (state == 0)
         view_.setHolePicture(k, false);
     if (state == 1)
@@ -89,4 +80,4 @@ std::vector<int> Board::occupiedHoles() const
     return holes;
 }
 
-} // namespace hop
+} // namespace hop::board

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-namespace hop {
+namespace hop::board {
 
 class Board {
 public:
@@ -44,4 +44,4 @@ private:
     std::function<void(int)> countChanged_;
 };
 
-} // namespace hop
+} // namespace hop::board

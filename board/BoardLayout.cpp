@@ -3,11 +3,11 @@
 
 #include <stdexcept>
 
-namespace hop {
+namespace hop::board {
 
-BoardLayout::BoardLayout(std::string name, std::vector<HoleRect> cells,
-                         std::vector<std::vector<JumpEntry>> jumpsInto, std::vector<int> startingOccupancy)
-    : name_(std::move(name)), cells_(std::move(cells)), jumps_(std::move(jumpsInto)),
+BoardLayout::BoardLayout(std::vector<HoleRect> cells, std::vector<std::vector<JumpEntry>> jumpsInto,
+                         std::vector<int> startingOccupancy)
+    : cells_(std::move(cells)), jumps_(std::move(jumpsInto)),
       start_(std::move(startingOccupancy))
 {
     if (jumps_.size() != cells_.size())
@@ -38,6 +38,16 @@ std::optional<JumpLine> BoardLayout::jump(int s, int t) const
     return std::nullopt;
 }
 
+std::vector<JumpLine> BoardLayout::lines() const
+{
+    std::vector<JumpLine> lines;
+    for (int t = 1; t <= holeCount(); ++t)
+        for (const JumpEntry& e : jumpsInto(t))
+            if (e.from < t)
+                lines.push_back({e.from, e.over, t});
+    return lines;
+}
+
 namespace {
 
 std::vector<int> allButHoleOne(int n)
@@ -55,7 +65,6 @@ const BoardLayout& BoardLayout::boardA()
     // Rows are 600 twips apart; within a row holes stand 720 apart. Hole 1 sits
     // 30 twips left of the midpoint of holes 2 and 3, as the board was drawn.
     static const BoardLayout layout(
-        "A",
         {{2250, 240},  {1920, 840},  {2640, 840},  {1560, 1440}, {2280, 1440}, {3000, 1440},
          {1200, 2040}, {1920, 2040}, {2640, 2040}, {3360, 2040}, {840, 2640},  {1560, 2640},
          {2280, 2640}, {3000, 2640}, {3720, 2640}, {480, 3240},  {1200, 3240}, {1920, 3240},
@@ -92,7 +101,6 @@ const BoardLayout& BoardLayout::boardB()
     // Columns are 600 twips apart but rows skip some of them; hole 1 sits at
     // 3450, 30 twips left of the midpoint of holes 2 and 3.
     static const BoardLayout layout(
-        "B",
         {{3450, 240},  {2880, 840},  {4080, 840},  {2280, 1440}, {2880, 1440}, {4080, 1440},
          {4680, 1440}, {1680, 2040}, {2880, 2040}, {4080, 2040}, {5280, 2040}, {1080, 2640},
          {1680, 2640}, {2880, 2640}, {4080, 2640}, {5280, 2640}, {5880, 2640}, {480, 3240},
@@ -126,4 +134,4 @@ const BoardLayout& BoardLayout::boardB()
     return layout;
 }
 
-} // namespace hop
+} // namespace hop::board

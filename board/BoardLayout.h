@@ -2,10 +2,9 @@
 #pragma once
 
 #include <optional>
-#include <string>
 #include <vector>
 
-namespace hop {
+namespace hop::board {
 
 // A hole cell's rectangle, in twips, relative to the play screen's client area.
 struct HoleRect {
@@ -32,10 +31,9 @@ struct JumpLine {
 
 class BoardLayout {
 public:
-    BoardLayout(std::string name, std::vector<HoleRect> cells,
-                std::vector<std::vector<JumpEntry>> jumpsInto, std::vector<int> startingOccupancy);
+    BoardLayout(std::vector<HoleRect> cells, std::vector<std::vector<JumpEntry>> jumpsInto,
+                std::vector<int> startingOccupancy);
 
-    const std::string& name() const { return name_; }
     int holeCount() const { return static_cast<int>(cells_.size()); }
     bool isHole(int k) const { return k >= 1 && k <= holeCount(); }
 
@@ -44,6 +42,8 @@ public:
     const std::vector<JumpEntry>& jumpsInto(int t) const;
     // The jump line from s into t, if there is one.
     std::optional<JumpLine> jump(int s, int t) const;
+    // Every line of three holes once, lowest hole first: what the board's drawing shows.
+    std::vector<JumpLine> lines() const;
     // Occupied holes at the start, ascending.
     const std::vector<int>& startingOccupancy() const { return start_; }
 
@@ -51,10 +51,9 @@ public:
     static const BoardLayout& boardB();
 
 private:
-    std::string name_;
     std::vector<HoleRect> cells_;
     std::vector<std::vector<JumpEntry>> jumps_;
     std::vector<int> start_;
 };
 
-} // namespace hop
+} // namespace hop::board

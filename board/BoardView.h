@@ -1,24 +1,22 @@
-// What the board needs of the screen that shows it.
+// What the board needs of the screen that shows it, in the board's own terms.
 #pragma once
 
-#include <string>
-
-namespace hop {
+namespace hop::board {
 
 enum class DragIcon { Drag, Drop };
 
 class BoardView {
 public:
     virtual ~BoardView() = default;
-    // Mirror a named cell's decimal text into the control of that name (N05, Label2, Label1, TIM...).
-    virtual void setText(const std::string& control, const std::string& text) = 0;
+    // Hole k's state cell: 1 occupied, 0 empty.
+    virtual void showHoleState(int k, int state) = 0;
+    virtual void showPiecesLeft(int count) = 0;
+    // The hole last picked up.
+    virtual void showDragSource(int k) = 0;
     // Give hole cell k the piece picture, or no picture.
     virtual void setHolePicture(int k, bool piece) = 0;
     virtual void showHole(int k, bool shown) = 0;
     virtual void setDragIcon(int k, DragIcon icon) = 0;
 };
 
-// "N01" ... "N23"
-std::string stateLabelName(int k);
-
-} // namespace hop
+} // namespace hop::board

@@ -4,7 +4,7 @@
 #include <functional>
 #include <utility>
 
-namespace hop {
+namespace hop::board {
 
 class Cell {
 public:
@@ -34,4 +34,4 @@ private:
     Observer observer_;
 };
 
-} // namespace hop
+} // namespace hop::board

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace hop {
+namespace hop::board {
 
 bool JumpMove::pickUp(int k)
 {
@@ -12,7 +12,7 @@ bool JumpMove::pickUp(int k)
         return false;
     view_.setDragIcon(k, DragIcon::Drag);
     source_ = k;
-    view_.setText("Label1", std::to_string(k));
+    view_.showDragSource(k);
     return true;
 }
 
@@ -49,4 +49,4 @@ bool JumpMove::drop(int t)
     return true;
 }
 
-} // namespace hop
+} // namespace hop::board

@@ -3,7 +3,7 @@
 
 #include "board/Board.h"
 
-namespace hop {
+namespace hop::board {
 
 enum class DragOver { Enter, Leave, Move };
 
@@ -28,4 +28,4 @@ private:
     int source_ = 0;
 };
 
-} // namespace hop
+} // namespace hop::board

@@ -3,26 +3,33 @@
 
 #include "modes/Texts.h"
 
-namespace hop {
+namespace hop::modes {
 
-PlayMode::PlayMode(const PlayConfig& config, ScreenPort& port)
-    : config_(config), port_(port), board_(*config.layout, port, config.opening), move_(board_, port),
-      tim_(config.timeLimit), revealCount_(0)
+PlayMode::PlayMode(Mode mode, ScreenPort& port)
+    : rules_(rulesFor(mode)), port_(port), board_(rules_.board, port, rules_.opening), move_(board_, port),
+      tim_(rules_.timeLimit), revealCount_(0)
 {
     board_.onCountChange([this](int count) { clearCheck(count); });
     tim_.onChange([this](int value) {
-        port_.setText("TIM", std::to_string(value));
+        port_.showReadout(Readout::TimeLeft, value);
         timeUpCheck(value);
     });
-    revealCount_.onChange([this](int value) { port_.setText("Label3", std::to_string(value)); });
+    revealCount_.onChange([this](int value) { port_.showReadout(Readout::RevealCount, value); });
 }
 
 void PlayMode::load()
 {
-    port_.setTimerInterval(TimerId::Timer1, kRevealFirstMs);
-    port_.setTimerInterval(TimerId::Timer2, config_.countdownMs);
-    for (int k : board_.occupiedHoles())
-        port_.setHolePicture(k, true);
+    port_.setTimerInterval(TimerId::Reveal, rules_.revealFirstMs);
+    port_.setTimerInterval(TimerId::Countdown, rules_.clockPeriodMs);
+    port_.showReadout(Readout::PiecesLeft, board_.count());
+    port_.showReadout(Readout::DragSource, move_.source());
+    port_.showReadout(Readout::TimeLeft, tim_.get());
+    port_.showReadout(Readout::RevealCount, revealCount_.get());
+    for (int k = 1; k <= board_.holeCount(); ++k) {
+        port_.showHoleState(k, board_.hole(k));
+        if (board_.hole(k) == 1)
+            port_.setHolePicture(k, true);
+    }
 }
 
 void PlayMode::start()
@@ -37,33 +44,33 @@ void PlayMode::start()
 
 void PlayMode::beginAfterStart()
 {
-    startTimer(TimerId::Timer1);
+    startTimer(TimerId::Reveal);
 }
 
 void PlayMode::revealTick()
 {
-    if (!timerRunning(TimerId::Timer1))
+    if (!timerRunning(TimerId::Reveal))
         return;
     revealCount_.set(revealCount_.get() + 1);
     port_.playSound(texts::kClickSound);
     const int k = revealCount_.get();
     const int n = board_.holeCount();
     if (k == 1)
-        port_.setTimerInterval(TimerId::Timer1, kRevealStepMs);
+        port_.setTimerInterval(TimerId::Reveal, rules_.revealStepMs);
     board_.showHole(k, true);
     if (k >= n) {
-        stopTimer(TimerId::Timer1);
+        stopTimer(TimerId::Reveal);
         revealCount_.set(0);
-        startTimer(TimerId::Timer2);
+        startTimer(TimerId::Countdown);
         setGiveupEnabled(true);
-        port_.setTimerInterval(TimerId::Timer1, kRevealFirstMs);
+        port_.setTimerInterval(TimerId::Reveal, rules_.revealFirstMs);
         setScreenEnabled(true);
     }
 }
 
 void PlayMode::countdownTick()
 {
-    if (!timerRunning(TimerId::Timer2))
+    if (!timerRunning(TimerId::Countdown))
         return;
     port_.playSound(texts::kClickSound);
     tim_.set(tim_.get() - 1);
@@ -87,9 +94,9 @@ void PlayMode::giveup()
 
 void PlayMode::closeStep()
 {
-    stopTimer(TimerId::Timer1);
-    stopTimer(TimerId::Timer2);
-    stopTimer(TimerId::Timer3);
+    stopTimer(TimerId::Reveal);
+    stopTimer(TimerId::Countdown);
+    stopTimer(TimerId::Spin);
     port_.playSound(texts::kClickSound);
 }
 
@@ -118,13 +125,13 @@ void PlayMode::setScreenEnabled(bool enabled)
 void PlayMode::setStartEnabled(bool enabled)
 {
     startEnabled_ = enabled;
-    port_.setEnabled("Command1", enabled);
+    port_.setButtonEnabled(Button::Start, enabled);
 }
 
 void PlayMode::setGiveupEnabled(bool enabled)
 {
     giveupEnabled_ = enabled;
-    port_.setEnabled("Command2", enabled);
+    port_.setButtonEnabled(Button::Giveup, enabled);
 }
 
 void PlayMode::startTimer(TimerId id)
@@ -139,4 +146,4 @@ void PlayMode::stopTimer(TimerId id)
     port_.stopTimer(id);
 }
 
-} // namespace hop
+} // namespace hop::modes

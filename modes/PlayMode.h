@@ -3,35 +3,29 @@
 
 #include "board/Board.h"
 #include "board/JumpMove.h"
+#include "modes/Rules.h"
 #include "modes/ScreenPort.h"
 
-namespace hop {
+namespace hop::modes {
 
-struct PlayConfig {
-    const BoardLayout* layout = nullptr;
-    std::vector<int> opening;      // occupied holes when the screen opens
-    int timeLimit = 120;           // TIM's starting value
-    int countdownMs = 1000;        // Timer2's interval
-};
+using board::DragOver;
 
 class PlayMode {
 public:
-    static constexpr int kRevealFirstMs = 500;
-    static constexpr int kRevealStepMs = 30;
-
-    PlayMode(const PlayConfig& config, ScreenPort& port);
+    PlayMode(Mode mode, ScreenPort& port);
     virtual ~PlayMode() = default;
     PlayMode(const PlayMode&) = delete;
     PlayMode& operator=(const PlayMode&) = delete;
 
-    // The screen opens: occupied holes get the piece picture; no notification runs.
-    void load();
-    void start();                      // Command1
-    void giveup();                     // Command2
-    void revealTick();                 // Timer1
-    void countdownTick();              // Timer2
-    virtual void spinTick() {}         // Timer3
-    virtual void stop() {}             // Command3
+    // The screen opens: it shows the opening cells, and occupied holes get the
+    // piece picture; no notification runs.
+    virtual void load();
+    void start();                      // START
+    void giveup();                     // Giveup
+    void revealTick();
+    void countdownTick();
+    virtual void spinTick() {}
+    virtual void stop() {}             // STOP
     // The close step; the shell shows the menu afterwards.
     void closeStep();
 
@@ -40,12 +34,11 @@ public:
     void dragOver(int t, DragOver state);
     bool drop(int t);
 
-    const Board& board() const { return board_; }
-    Board& board() { return board_; }
-    const JumpMove& move() const { return move_; }
+    const Rules& rules() const { return rules_; }
+    const board::Board& board() const { return board_; }
+    board::Board& board() { return board_; }
+    const board::JumpMove& move() const { return move_; }
     int timeLeft() const { return tim_.get(); }
-    int timeLimit() const { return config_.timeLimit; }
-    int revealCount() const { return revealCount_.get(); }
     bool screenEnabled() const { return screenEnabled_; }
     bool timerRunning(TimerId id) const { return running_[static_cast<int>(id)]; }
     bool startEnabled() const { return startEnabled_; }
@@ -65,14 +58,14 @@ protected:
     void hideAllHoles() { board_.showAll(false); }
     // Stops the clock before a game-ending message, so the time never goes
     // below 0 and no time-up can fire while the message is open.
-    void stopClock() { stopTimer(TimerId::Timer2); }
+    void stopClock() { stopTimer(TimerId::Countdown); }
 
-    PlayConfig config_;
+    const Rules& rules_;
     ScreenPort& port_;
-    Board board_;
-    JumpMove move_;
-    Cell tim_;
-    Cell revealCount_;
+    board::Board board_;
+    board::JumpMove move_;
+    board::Cell tim_;
+    board::Cell revealCount_;
 
 private:
     void timeUpCheck(int timeLeft);
@@ -83,4 +76,4 @@ private:
     bool running_[3] = {false, false, false};
 };
 
-} // namespace hop
+} // namespace hop::modes

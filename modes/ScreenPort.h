@@ -1,18 +1,34 @@
-// Everything a play mode asks of its screen; the Qt screens and the test fake implement it.
+// Everything a play mode asks of its screen, in the game's own terms; the Qt screens
+// and the test fake implement it.
 #pragma once
 
 #include "board/BoardView.h"
 
 #include <string>
 
-namespace hop {
+namespace hop::modes {
 
-enum class TimerId { Timer1, Timer2, Timer3 };
+using board::DragIcon;
 
-class ScreenPort : public BoardView {
+// The numbers a play screen keeps in view or in its hidden state cells.
+enum class Readout { PiecesLeft, DragSource, TimeLeft, RevealCount, StageNumber, PlayFlag, RouletteDigit };
+enum class Button { Start, Giveup, Stop };
+// Controls the stages show and hide over the board.
+enum class Overlay { RetestMarker, RoulettePanel };
+enum class TimerId { Reveal, Countdown, Spin };
+
+inline constexpr Readout kReadouts[] = {Readout::PiecesLeft,  Readout::DragSource, Readout::TimeLeft,
+                                        Readout::RevealCount, Readout::StageNumber, Readout::PlayFlag,
+                                        Readout::RouletteDigit};
+inline constexpr Button kButtons[] = {Button::Start, Button::Giveup, Button::Stop};
+inline constexpr Overlay kOverlays[] = {Overlay::RetestMarker, Overlay::RoulettePanel};
+inline constexpr TimerId kTimers[] = {TimerId::Reveal, TimerId::Countdown, TimerId::Spin};
+
+class ScreenPort : public board::BoardView {
 public:
-    virtual void setVisible(const std::string& control, bool visible) = 0;
-    virtual void setEnabled(const std::string& control, bool enabled) = 0;
+    virtual void showReadout(Readout readout, int value) = 0;
+    virtual void setButtonEnabled(Button button, bool enabled) = 0;
+    virtual void showOverlay(Overlay overlay, bool shown) = 0;
     // A disabled screen ignores every mouse and keyboard event, its close box included.
     virtual void setScreenEnabled(bool enabled) = 0;
 
@@ -27,6 +43,10 @@ public:
     virtual void playSound(const std::string& file) = 0;
     // Close the screen as its close box would (click sound, then the menu).
     virtual void closeScreen() = 0;
+
+    // The board's own cells are readouts like any other.
+    void showPiecesLeft(int count) final { showReadout(Readout::PiecesLeft, count); }
+    void showDragSource(int k) final { showReadout(Readout::DragSource, k); }
 };
 
-} // namespace hop
+} // namespace hop::modes

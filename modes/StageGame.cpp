@@ -4,27 +4,27 @@
 
 #include "modes/Texts.h"
 
-namespace hop {
-
-namespace {
-
-PlayConfig stageConfig()
-{
-    return PlayConfig{&BoardLayout::boardA(), stagePosition(1), kStageSeconds, 1000};
-}
-
-} // namespace
+namespace hop::modes {
 
 StageGame::StageGame(ScreenPort& port, RandomSource random)
-    : PlayMode(stageConfig(), port), random_(std::move(random)), stage_(1), playFlag_(0), digit_(7)
+    : PlayMode(Mode::Stages, port), random_(std::move(random)), stage_(1), playFlag_(0),
+      digit_(rules_.initialDigit)
 {
     stage_.onChange([this](int value) {
-        port_.setText("Label7", std::to_string(value));
+        port_.showReadout(Readout::StageNumber, value);
         stageSetup();
     });
-    playFlag_.onChange([this](int value) { port_.setText("Label8", std::to_string(value)); });
-    digit_.onChange([this](int value) { port_.setText("Label12", std::to_string(value)); });
-    port_.setTimerInterval(TimerId::Timer3, 1);
+    playFlag_.onChange([this](int value) { port_.showReadout(Readout::PlayFlag, value); });
+    digit_.onChange([this](int value) { port_.showReadout(Readout::RouletteDigit, value); });
+}
+
+void StageGame::load()
+{
+    PlayMode::load();
+    port_.setTimerInterval(TimerId::Spin, rules_.spinMs);
+    port_.showReadout(Readout::StageNumber, stage_.get());
+    port_.showReadout(Readout::PlayFlag, playFlag_.get());
+    port_.showReadout(Readout::RouletteDigit, digit_.get());
 }
 
 void StageGame::stageSetup()
@@ -42,13 +42,13 @@ void StageGame::emptyBoard()
 void StageGame::setMarker(bool shown)
 {
     marker_ = shown;
-    port_.setVisible("Label9", shown);
+    port_.showOverlay(Overlay::RetestMarker, shown);
 }
 
 void StageGame::setPanel(bool shown)
 {
     panel_ = shown;
-    port_.setVisible("Picture1", shown);
+    port_.showOverlay(Overlay::RoulettePanel, shown);
 }
 
 void StageGame::beginAfterStart()
@@ -57,19 +57,21 @@ void StageGame::beginAfterStart()
         rouletteStart();
         return;
     }
-    startTimer(TimerId::Timer1);
+    startTimer(TimerId::Reveal);
     playFlag_.set(0);
 }
 
+// Also the tail of every clear: the next stage waits, hidden, behind START.
 void StageGame::giveupReset()
 {
     setGiveupEnabled(false);
-    stopTimer(TimerId::Timer2);
+    stopTimer(TimerId::Countdown);
     playFlag_.set(1);
-    tim_.set(config_.timeLimit);
+    tim_.set(rules_.timeLimit);
     hideAllHoles();
     emptyBoard();
     stageSetup();
+    // A failed re-test goes back to the roulette, which picks the position anew.
     if (marker_)
         emptyBoard();
     setStartEnabled(true);
@@ -98,19 +100,7 @@ void StageGame::clearCheck(int count)
         if (stage_.get() == kRetestStage)
             setMarker(true);
     }
-    prepareNextStage();
-}
-
-void StageGame::prepareNextStage()
-{
-    setGiveupEnabled(false);
-    stopTimer(TimerId::Timer2);
-    playFlag_.set(1);
-    tim_.set(config_.timeLimit);
-    hideAllHoles();
-    emptyBoard();
-    stageSetup();
-    setStartEnabled(true);
+    giveupReset();
 }
 
 void StageGame::rouletteStart()
@@ -118,34 +108,34 @@ void StageGame::rouletteStart()
     stage_.set(0);
     port_.showMessage(texts::rouletteStart());
     setPanel(true);
-    startTimer(TimerId::Timer3);
+    startTimer(TimerId::Spin);
     setScreenEnabled(true);
 }
 
 void StageGame::spinTick()
 {
-    if (!timerRunning(TimerId::Timer3))
+    if (!timerRunning(TimerId::Spin))
         return;
     digit_.set(rouletteDigit(random_()));
 }
 
 void StageGame::stop()
 {
-    if (!panel_ || !screenEnabled() || !timerRunning(TimerId::Timer3))
+    if (!panel_ || !screenEnabled() || !timerRunning(TimerId::Spin))
         return;
-    stopTimer(TimerId::Timer3);
+    stopTimer(TimerId::Spin);
     const int digit = digit_.get();
     if (digit == 0) {
         port_.showMessage(texts::kRouletteZero);
-        startTimer(TimerId::Timer3);
+        startTimer(TimerId::Spin);
         return;
     }
     setScreenEnabled(false);
     stage_.set(digit);
     port_.showMessage(texts::rouletteDrawn(digit));
     setPanel(false);
-    startTimer(TimerId::Timer1);
+    startTimer(TimerId::Reveal);
     playFlag_.set(0);
 }
 
-} // namespace hop
+} // namespace hop::modes

@@ -4,20 +4,20 @@
 #include "modes/PlayMode.h"
 #include "modes/Stages.h"
 
-namespace hop {
+namespace hop::modes {
 
 class StageGame : public PlayMode {
 public:
     StageGame(ScreenPort& port, RandomSource random);
 
-    void spinTick() override;  // Timer3
-    void stop() override;      // Command3 "STOP"
+    void load() override;
+    void spinTick() override;
+    void stop() override;      // STOP
 
-    int stage() const { return stage_.get(); }        // Label7
-    bool playing() const { return playFlag_.get() == 0; }  // Label8 reads "0"
-    bool retestPending() const { return marker_; }     // Label9 shown
-    bool rouletteShown() const { return panel_; }      // Picture1 shown
-    int digit() const { return digit_.get(); }         // Label12
+    int stage() const { return stage_.get(); }
+    bool playing() const { return playFlag_.get() == 0; }
+    bool retestPending() const { return marker_; }
+    int digit() const { return digit_.get(); }
 
 protected:
     void beginAfterStart() override;
@@ -27,18 +27,16 @@ protected:
 private:
     void stageSetup();
     void emptyBoard();
-    // The common tail of a stage clear and the re-test clear: the next stage waits behind START.
-    void prepareNextStage();
     void setMarker(bool shown);
     void setPanel(bool shown);
     void rouletteStart();
 
     RandomSource random_;
-    Cell stage_;
-    Cell playFlag_;
-    Cell digit_;
+    board::Cell stage_;
+    board::Cell playFlag_;
+    board::Cell digit_;
     bool marker_ = false;
     bool panel_ = false;
 };
 
-} // namespace hop
+} // namespace hop::modes

@@ -1,29 +1,9 @@
-// Stage positions and the roulette's draw.
+// The roulette's draw.
 #include "modes/Stages.h"
 
 #include <cmath>
 
-namespace hop {
-
-const std::vector<int>& stagePosition(int stage)
-{
-    static const std::vector<int> positions[] = {
-        {},
-        {8, 9, 13, 18},
-        {4, 5, 6, 8, 10, 13, 14, 19},
-        {8, 9, 12, 14, 17, 18, 19, 20},
-        {9, 10, 13, 15, 18, 19, 20, 21},
-        {1, 2, 3, 4, 5, 6, 8, 9},
-        {2, 3, 5, 11, 12, 14, 15, 16, 17, 20, 21},
-        {4, 5, 7, 9, 11, 14, 16, 17, 18, 19, 20},
-        {},
-        {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21},
-        {3, 5, 8, 9, 12, 13, 14, 17},
-    };
-    if (stage < 1 || stage > kLastStage)
-        return positions[0];
-    return positions[stage];
-}
+namespace hop::modes {
 
 float roundHalfEven(float x)
 {
@@ -49,4 +29,4 @@ float RouletteRandom::next()
     return static_cast<float>(state_ >> 7) / 16777216.0f;
 }
 
-} // namespace hop
+} // namespace hop::modes

@@ -1,18 +1,10 @@
-// The ten Difficult stages on Board A, and the roulette's draw.
+// The roulette's draw: which earlier stage the re-test replays.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
-namespace hop {
-
-inline constexpr int kLastStage = 10;
-inline constexpr int kRetestStage = 8;
-inline constexpr int kStageSeconds = 60;
-
-// Holes of stage s, ascending; empty for 8 (the re-test) and any other number.
-const std::vector<int>& stagePosition(int stage);
+namespace hop::modes {
 
 // r * 7 to the nearest whole number, halves to even: 0..7, with 0 and 7 half as likely.
 int rouletteDigit(float r);
@@ -29,4 +21,4 @@ private:
 
 using RandomSource = std::function<float()>;
 
-} // namespace hop
+} // namespace hop::modes

@@ -1,7 +1,7 @@
 // Multi-line messages are joined with CR LF, and numbers are half-width digits.
 #include "modes/Texts.h"
 
-namespace hop::texts {
+namespace hop::modes::texts {
 
 std::string stageClear(int stage)
 {
@@ -31,4 +31,4 @@ std::string retestClear()
     return "よくクリアしたな。\r\n次のステージ９もきちんと練習してたらクリアできる問題だぞ。";
 }
 
-} // namespace hop::texts
+} // namespace hop::modes::texts

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace hop::texts {
+namespace hop::modes::texts {
 
 inline constexpr const char* kApplicationTitle = "Hopstone";
 inline constexpr const char* kOpeningSound = "op.wav";
@@ -21,4 +21,4 @@ inline constexpr const char* kRouletteZero = "なに！0だと！もう一回だ
 std::string rouletteDrawn(int digit);
 std::string retestClear();
 
-} // namespace hop::texts
+} // namespace hop::modes::texts

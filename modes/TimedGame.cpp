@@ -3,17 +3,9 @@
 
 #include "modes/Texts.h"
 
-namespace hop {
+#include <algorithm>
 
-PlayConfig TimedGame::configFor(const BoardLayout& layout, int countdownMs)
-{
-    return PlayConfig{&layout, layout.startingOccupancy(), 120, countdownMs};
-}
-
-TimedGame::TimedGame(const BoardLayout& layout, int countdownMs, ScreenPort& port)
-    : PlayMode(configFor(layout, countdownMs), port)
-{
-}
+namespace hop::modes {
 
 void TimedGame::clearCheck(int count)
 {
@@ -27,16 +19,16 @@ void TimedGame::clearCheck(int count)
 void TimedGame::giveupReset()
 {
     setGiveupEnabled(false);
-    stopTimer(TimerId::Timer2);
-    tim_.set(config_.timeLimit);
+    stopTimer(TimerId::Countdown);
+    tim_.set(rules_.timeLimit);
     resetting_ = true;
-    board_.setCount(static_cast<int>(config_.opening.size()));
+    board_.setCount(static_cast<int>(rules_.opening.size()));
     hideAllHoles();
-    board_.setHole(1, 0);
-    for (int k = 2; k <= board_.holeCount(); ++k)
-        board_.setHole(k, 1);
+    const auto& opening = rules_.opening;
+    for (int k = 1; k <= board_.holeCount(); ++k)
+        board_.setHole(k, std::binary_search(opening.begin(), opening.end(), k) ? 1 : 0);
     resetting_ = false;
     setStartEnabled(true);
 }
 
-} // namespace hop
+} // namespace hop::modes

@@ -3,13 +3,11 @@
 
 #include "modes/PlayMode.h"
 
-namespace hop {
+namespace hop::modes {
 
 class TimedGame : public PlayMode {
 public:
-    TimedGame(const BoardLayout& layout, int countdownMs, ScreenPort& port);
-
-    static PlayConfig configFor(const BoardLayout& layout, int countdownMs);
+    TimedGame(Mode mode, ScreenPort& port) : PlayMode(mode, port) {}
 
 protected:
     void clearCheck(int count) override;
@@ -20,4 +18,4 @@ private:
     bool resetting_ = false;
 };
 
-} // namespace hop
+} // namespace hop::modes

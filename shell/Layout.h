@@ -1,10 +1,13 @@
 // The description of a screen as data: window properties and an ordered list of controls.
 #pragma once
 
+#include "modes/ScreenPort.h"
+
 #include <QColor>
 #include <QString>
 
 #include <optional>
+#include <variant>
 #include <vector>
 
 namespace hop::shell {
@@ -19,6 +22,9 @@ struct FontStyle {
     bool underline = false;
     bool operator==(const FontStyle&) const = default;
 };
+
+// What the game writes into a control, if anything: the control's part in the game.
+using GameRole = std::variant<std::monostate, modes::Readout, modes::Button, modes::Overlay, modes::TimerId>;
 
 // Rectangles are in twips relative to the window's client area (or the containing panel).
 struct ControlEntry {
@@ -40,7 +46,7 @@ struct ControlEntry {
     bool tabStop = true;
     bool defaultButton = false;
     bool stretch = false;               // pictures: stretch to the rectangle
-    int interval = 0;                   // timers, in milliseconds
+    GameRole role{};
     std::vector<ControlEntry> children{};  // panels
 };
 

@@ -1,6 +1,9 @@
 // The six screens as they were designed, control by control, in twips.
 #include "shell/Layout.h"
 
+#include "modes/Rules.h"
+#include "modes/Texts.h"
+
 #include <QtMath>
 
 namespace hop::shell {
@@ -25,6 +28,10 @@ const ControlEntry* ScreenLayout::find(const QString& control) const
 namespace {
 
 using K = ControlKind;
+using modes::Button;
+using modes::Overlay;
+using modes::Readout;
+using modes::TimerId;
 
 const QColor kWhite(0xFF, 0xFF, 0xFF);
 const QColor kRed(0xFF, 0x00, 0x00);
@@ -33,49 +40,50 @@ const QColor kLightGrey(0xC0, 0xC0, 0xC0);
 const FontStyle kPt12{12.0};
 const FontStyle kButtonFont{15.75, true};
 
-// The count and time displays of a play screen: right-aligned on white.
+// The captions and number displays of a play screen: right-aligned on white. The
+// game writes the numbers when the screen loads.
 ControlEntry display(const char* name, const char* text, int left, int top, int width, int tab,
-                    std::optional<FontStyle> font = kPt12)
+                    std::optional<FontStyle> font = kPt12, GameRole role = {})
 {
     return {.name = name, .kind = K::Label, .text = QString::fromUtf8(text), .left = left, .top = top,
-            .width = width, .height = 255, .tab = tab, .font = font, .background = kWhite, .align = Align::Right};
+            .width = width, .height = 255, .tab = tab, .font = font, .background = kWhite, .align = Align::Right,
+            .role = role};
 }
 
-ControlEntry hidden(const char* name, K kind, const char* text = "")
+ControlEntry hidden(const char* name, K kind, GameRole role = {})
 {
     const int side = (kind == K::Picture) ? 345 : 0;
-    return {.name = name, .kind = kind, .text = QString::fromUtf8(text), .width = side, .height = side,
-            .visible = false};
+    return {.name = name, .kind = kind, .width = side, .height = side, .visible = false, .role = role};
 }
 
-ControlEntry timer(const char* name, int ms)
+ControlEntry timer(const char* name, TimerId role)
 {
-    return {.name = name, .kind = K::Timer, .interval = ms};
+    return {.name = name, .kind = K::Timer, .role = role};
 }
 
-ControlEntry playButton(const char* name, const char* text, int left, int tab, bool enabled)
+ControlEntry playButton(const char* name, const char* text, int left, int tab, Button role)
 {
     return {.name = name, .kind = K::Button, .text = text, .left = left, .top = 4020, .width = 1215,
-            .height = 495, .tab = tab, .font = kButtonFont, .enabled = enabled};
+            .height = 495, .tab = tab, .font = kButtonFont, .enabled = role != Button::Giveup, .role = role};
 }
 
 ScreenLayout timedLayout(const char* name, int clientWidth, std::optional<QColor> background, int labelShift,
-                         int buttonShift, int countdownMs)
+                         int buttonShift)
 {
-    ScreenLayout l{.name = name, .caption = "Hopstone", .frame = Frame::Fixed, .minimizeButton = true,
+    ScreenLayout l{.name = name, .caption = QString::fromUtf8(modes::texts::kApplicationTitle), .frame = Frame::Fixed, .minimizeButton = true,
                    .programIcon = true, .clientWidth = clientWidth, .clientHeight = 4710,
                    .background = background};
     l.controls = {
         display("Label5", "残り駒数：", 360 + labelShift, 240, 1095, 27),
-        display("Label2", l.name == "Form2" ? "20" : "22", 1440 + labelShift, 240, 255, 1),
+        display("Label2", "", 1440 + labelShift, 240, 255, 1, kPt12, Readout::PiecesLeft),
         display("Label4", "残り時間：", 3120 + labelShift, 240, 1095, 26),
-        display("TIM", "120", 4200 + labelShift, 240, 375, 25),
-        playButton("Command1", "START", 960 + buttonShift, 23, true),
-        playButton("Command2", "Giveup", 2760 + buttonShift, 28, false),
-        timer("Timer1", 500),
-        timer("Timer2", countdownMs),
-        hidden("Label1", K::Label, "0"),
-        hidden("Label3", K::Label, "0"),
+        display("TIM", "", 4200 + labelShift, 240, 375, 25, kPt12, Readout::TimeLeft),
+        playButton("Command1", "START", 960 + buttonShift, 23, Button::Start),
+        playButton("Command2", "Giveup", 2760 + buttonShift, 28, Button::Giveup),
+        timer("Timer1", TimerId::Reveal),
+        timer("Timer2", TimerId::Countdown),
+        hidden("Label1", K::Label, Readout::DragSource),
+        hidden("Label3", K::Label, Readout::RevealCount),
         hidden("KOMA", K::Picture),
         hidden("KESU", K::Picture),
     };
@@ -153,20 +161,20 @@ const ScreenLayout& versionLayout()
 
 const ScreenLayout& boardALayout()
 {
-    static const ScreenLayout l = timedLayout("Form2", 4935, kLightGrey, 0, 0, 1000);
+    static const ScreenLayout l = timedLayout("Form2", 4935, kLightGrey, 0, 0);
     return l;
 }
 
 const ScreenLayout& boardBLayout()
 {
-    static const ScreenLayout l = timedLayout("Form1", 7335, std::nullopt, 1200, 1200, 980);
+    static const ScreenLayout l = timedLayout("Form1", 7335, std::nullopt, 1200, 1200);
     return l;
 }
 
 const ScreenLayout& stagesLayout()
 {
     static const ScreenLayout l = [] {
-        ScreenLayout s{.name = "Form3", .caption = "Hopstone", .frame = Frame::Fixed, .minimizeButton = true,
+        ScreenLayout s{.name = "Form3", .caption = QString::fromUtf8(modes::texts::kApplicationTitle), .frame = Frame::Fixed, .minimizeButton = true,
                        .programIcon = true, .clientWidth = 4935, .clientHeight = 4695, .background = kLightGrey,
                        .baseFont = kPt12};
         auto panelLabel = [](const char* name, const char* text, int left, int top, int width, int tab) {
@@ -175,34 +183,36 @@ const ScreenLayout& stagesLayout()
                                .align = Align::Center};
         };
         ControlEntry panel{.name = "Picture1", .kind = K::Panel, .width = 4935, .height = 4695, .tab = 33,
-                          .background = kWhite, .visible = false};
+                          .background = kWhite, .visible = false, .role = Overlay::RoulettePanel};
         panel.children = {
             panelLabel("Label10", "好きな所でSTOPボタンを押してください。", 240, 120, 4455, 34),
             panelLabel("Label11", "ステージ", 1980, 720, 975, 35),
-            {.name = "Label12", .kind = K::Label, .text = "7", .left = 2160, .top = 1200, .width = 615,
-             .height = 375, .tab = 36, .font = FontStyle{18.0, true}, .foreground = kRed, .background = kWhite,
-             .align = Align::Center},
+            {.name = "Label12", .kind = K::Label, .left = 2160, .top = 1200, .width = 615, .height = 375,
+             .tab = 36, .font = FontStyle{18.0, true}, .foreground = kRed, .background = kWhite,
+             .align = Align::Center, .role = Readout::RouletteDigit},
             {.name = "Command3", .kind = K::Button, .text = "STOP", .left = 1680, .top = 2520, .width = 1575,
-             .height = 495, .tab = 37, .font = kButtonFont},
-            timer("Timer3", 1),
+             .height = 495, .tab = 37, .font = kButtonFont, .role = Button::Stop},
+            timer("Timer3", TimerId::Spin),
         };
-        ControlEntry marker = display("Label9", "8", 1440, 240, 255, -1, std::nullopt);
+        // The marker covers the stage number with the re-test's number while it is due.
+        ControlEntry marker = display("Label9", "", 1440, 240, 255, -1, std::nullopt, Overlay::RetestMarker);
+        marker.text = QString::number(modes::kRetestStage);
         marker.visible = false;
         s.controls = {
             display("Label6", "ステージ：", 360, 240, 1095, 29, std::nullopt),
-            display("Label7", "1", 1440, 240, 255, 30, std::nullopt),
+            display("Label7", "", 1440, 240, 255, 30, std::nullopt, Readout::StageNumber),
             display("Label5", "残り駒数：", 360, 600, 1095, 27, std::nullopt),
-            display("Label2", "4", 1440, 600, 255, 1, std::nullopt),
+            display("Label2", "", 1440, 600, 255, 1, std::nullopt, Readout::PiecesLeft),
             display("Label4", "残り時間：", 3120, 240, 1095, 26, std::nullopt),
-            display("TIM", "60", 4200, 240, 375, 25, std::nullopt),
-            playButton("Command1", "START", 960, 23, true),
-            playButton("Command2", "Giveup", 2760, 28, false),
+            display("TIM", "", 4200, 240, 375, 25, std::nullopt, Readout::TimeLeft),
+            playButton("Command1", "START", 960, 23, Button::Start),
+            playButton("Command2", "Giveup", 2760, 28, Button::Giveup),
             panel,
-            timer("Timer1", 500),
-            timer("Timer2", 1000),
-            hidden("Label1", K::Label, "0"),
-            hidden("Label3", K::Label, "0"),
-            hidden("Label8", K::Label, "0"),
+            timer("Timer1", TimerId::Reveal),
+            timer("Timer2", TimerId::Countdown),
+            hidden("Label1", K::Label, Readout::DragSource),
+            hidden("Label3", K::Label, Readout::RevealCount),
+            hidden("Label8", K::Label, Readout::PlayFlag),
             marker,
             hidden("KOMA", K::Picture),
             hidden("KESU", K::Picture),

@@ -22,32 +22,46 @@
 
 namespace hop::shell {
 
+using namespace hop::modes;
+using board::DragIcon;
+using board::DragOver;
+
 namespace {
 
-const ScreenLayout& layoutFor(PlayKind kind)
+const ScreenLayout& layoutFor(Mode mode)
 {
-    switch (kind) {
-    case PlayKind::BoardA: return boardALayout();
-    case PlayKind::BoardB: return boardBLayout();
-    case PlayKind::Stages: break;
+    switch (mode) {
+    case Mode::BoardA: return boardALayout();
+    case Mode::BoardB: return boardBLayout();
+    case Mode::Stages: break;
     }
     return stagesLayout();
 }
 
-const BoardLayout& boardFor(PlayKind kind)
-{
-    return kind == PlayKind::BoardB ? BoardLayout::boardB() : BoardLayout::boardA();
-}
-
 } // namespace
 
-PlayScreen::PlayScreen(PlayKind kind, res::SoundBoard& sounds, RandomSource random)
-    : Screen(layoutFor(kind)), kind_(kind), sounds_(sounds)
+PlayScreen::PlayScreen(Mode mode, res::SoundBoard& sounds, RandomSource random)
+    : Screen(layoutFor(mode)), mode_(mode), sounds_(sounds), controls_(*this, layout())
 {
-    const BoardLayout& board = boardFor(kind);
-    const std::vector<int>& opening = kind == PlayKind::Stages ? stagePosition(1) : board.startingOccupancy();
+    buildHoles();
+    if (mode == Mode::Stages) {
+        if (!random)
+            random = [generator = std::make_shared<RouletteRandom>()] { return generator->next(); };
+        game_ = std::make_unique<StageGame>(*this, std::move(random));
+    } else {
+        game_ = std::make_unique<TimedGame>(mode, *this);
+    }
+    connectControls();
+    const int scale = pictureScale(this);
+    dragCursor_ = builtin::makeCursor(builtin::dragCursor(scale));
+    dropCursor_ = builtin::makeCursor(builtin::dropCursor(scale));
+}
+
+void PlayScreen::buildHoles()
+{
+    const board::BoardLayout& board = rulesFor(mode_).board;
     for (int k = 1; k <= board.holeCount(); ++k) {
-        const HoleRect& r = board.cell(k);
+        const board::HoleRect& r = board.cell(k);
         auto* cell = new PictureCell(this);
         cell->setObjectName(QStringLiteral("Image%1").arg(k));
         cell->setGeometry(twipsRect(r.left, r.top, r.width, r.height));
@@ -64,46 +78,28 @@ PlayScreen::PlayScreen(PlayKind kind, res::SoundBoard& sounds, RandomSource rand
         holes_.push_back(cell);
 
         auto* state = new QLabel(this);
-        state->setObjectName(QString::fromStdString(stateLabelName(k)));
-        const bool occupied = std::find(opening.begin(), opening.end(), k) != opening.end();
-        state->setText(occupied ? QStringLiteral("1") : QStringLiteral("0"));
+        state->setObjectName(QStringLiteral("N%1").arg(k, 2, 10, QLatin1Char('0')));
         state->setVisible(false);
+        holeStates_.push_back(state);
     }
     icons_.assign(static_cast<size_t>(board.holeCount() + 1), DragIcon::Drag);
     // A panel stays above the hole cells made after it.
-    if (QWidget* panel = control(QStringLiteral("Picture1")))
+    if (QWidget* panel = controls_.overlay(Overlay::RoulettePanel))
         panel->raise();
+}
 
-    for (QWidget* w : findChildren<QWidget*>())
-        if (!w->objectName().isEmpty())
-            controls_.insert(w->objectName(), w);
-    const char* timerNames[] = {"Timer1", "Timer2", "Timer3"};
-    for (int i = 0; i < 3; ++i)
-        timers_[i] = findChild<QTimer*>(QString::fromLatin1(timerNames[i]));
-
-    if (kind == PlayKind::Stages) {
-        if (!random)
-            random = [generator = std::make_shared<RouletteRandom>()] { return generator->next(); };
-        game_ = std::make_unique<StageGame>(*this, std::move(random));
-    } else {
-        game_ = std::make_unique<TimedGame>(board, kind == PlayKind::BoardA ? 1000 : 980, *this);
-    }
-    connect(timers_[0], &QTimer::timeout, this, [this] { game_->revealTick(); });
+void PlayScreen::connectControls()
+{
+    connect(timer(TimerId::Reveal), &QTimer::timeout, this, [this] { game_->revealTick(); });
     // The clock ticks against a steady clock, not as late as the event loop happens to wake.
-    countdown_ = new SteadyTimer(timers_[1]);
+    countdown_ = new SteadyTimer(timer(TimerId::Countdown));
     connect(countdown_, &SteadyTimer::tick, this, [this] { game_->countdownTick(); });
-    if (timers_[2])
-        connect(timers_[2], &QTimer::timeout, this, [this] { game_->spinTick(); });
-    if (auto* start = control<QPushButton>(QStringLiteral("Command1")))
-        connect(start, &QPushButton::clicked, this, [this] { game_->start(); });
-    if (auto* giveup = control<QPushButton>(QStringLiteral("Command2")))
-        connect(giveup, &QPushButton::clicked, this, [this] { game_->giveup(); });
-    if (auto* stop = control<QPushButton>(QStringLiteral("Command3")))
+    if (QTimer* spin = timer(TimerId::Spin))
+        connect(spin, &QTimer::timeout, this, [this] { game_->spinTick(); });
+    connect(controls_.button(Button::Start), &QPushButton::clicked, this, [this] { game_->start(); });
+    connect(controls_.button(Button::Giveup), &QPushButton::clicked, this, [this] { game_->giveup(); });
+    if (QPushButton* stop = controls_.button(Button::Stop))
         connect(stop, &QPushButton::clicked, this, [this] { game_->stop(); });
-
-    const int scale = pictureScale(this);
-    dragCursor_ = builtin::makeCursor(builtin::dragCursor(scale));
-    dropCursor_ = builtin::makeCursor(builtin::dropCursor(scale));
 }
 
 PlayScreen::~PlayScreen()
@@ -112,8 +108,8 @@ PlayScreen::~PlayScreen()
     // The base destructor hides the cells; their signals must not reach a half-destroyed screen.
     for (PictureCell* cell : holes_)
         cell->disconnect(this);
-    for (QTimer* t : timers_)
-        if (t)
+    for (TimerId id : kTimers)
+        if (QTimer* t = timer(id))
             t->disconnect(this);
     countdown_->disconnect(this);
 }
@@ -121,7 +117,7 @@ PlayScreen::~PlayScreen()
 bool PlayScreen::load(QString* error)
 {
     centre();
-    if (kind_ == PlayKind::BoardB) {
+    if (mode_ == Mode::BoardB) {
         setBackgroundPicture(builtin::boardBBackground(pictureScale(this)));
     } else {
         const res::LoadedPicture back = res::readPictureFile(QStringLiteral("back.kzt"));
@@ -148,10 +144,18 @@ PictureCell* PlayScreen::hole(int k) const
     return (k >= 1 && k <= int(holes_.size())) ? holes_[static_cast<size_t>(k - 1)] : nullptr;
 }
 
-void PlayScreen::setText(const std::string& control, const std::string& text)
+void PlayScreen::showReadout(Readout readout, int value)
 {
-    if (auto* label = qobject_cast<QLabel*>(controls_.value(QString::fromStdString(control))))
-        label->setText(QString::fromStdString(text));
+    QLabel* label = controls_.readout(readout);
+    Q_ASSERT(label);
+    if (label)
+        label->setText(QString::number(value));
+}
+
+void PlayScreen::showHoleState(int k, int state)
+{
+    if (k >= 1 && k <= int(holeStates_.size()))
+        holeStates_[static_cast<size_t>(k - 1)]->setText(QString::number(state));
 }
 
 void PlayScreen::setHolePicture(int k, bool piece)
@@ -166,31 +170,24 @@ void PlayScreen::showHole(int k, bool shown)
         cell->setVisible(shown);
 }
 
-void PlayScreen::setDragIcon(int k, DragIcon icon)
+void PlayScreen::showOverlay(Overlay overlay, bool shown)
 {
-    if (k < 1 || k >= int(icons_.size()))
-        return;
-    icons_[static_cast<size_t>(k)] = icon;
-    // The pointer carries the source cell's icon; a change shows at once.
-    if (dragging_ && k == dragSource_ && overrideCursor_)
-        QGuiApplication::changeOverrideCursor(cursorFor(icon));
+    QWidget* w = controls_.overlay(overlay);
+    Q_ASSERT(w);
+    if (w)
+        w->setVisible(shown);
 }
 
-void PlayScreen::setVisible(const std::string& control, bool visible)
+void PlayScreen::setButtonEnabled(Button button, bool enabled)
 {
-    if (QWidget* w = controls_.value(QString::fromStdString(control)))
-        w->setVisible(visible);
-}
-
-void PlayScreen::setEnabled(const std::string& control, bool enabled)
-{
-    QWidget* w = controls_.value(QString::fromStdString(control));
+    QPushButton* w = controls_.button(button);
+    Q_ASSERT(w);
     if (!w)
         return;
     w->setEnabled(enabled);
     // START takes the focus back whenever a game ends, so Enter starts the next one;
     // Giveup never gets it by itself, where a stray Enter would throw a game away.
-    if (enabled && control == "Command1" && !focusWidget())
+    if (enabled && button == Button::Start && !focusWidget())
         w->setFocus(Qt::OtherFocusReason);
 }
 
@@ -201,7 +198,7 @@ void PlayScreen::setScreenEnabled(bool enabled)
 
 void PlayScreen::setTimerInterval(TimerId id, int ms)
 {
-    if (id == TimerId::Timer2)
+    if (id == TimerId::Countdown)
         countdown_->setInterval(ms);
     else if (QTimer* t = timer(id))
         t->setInterval(ms);
@@ -209,7 +206,7 @@ void PlayScreen::setTimerInterval(TimerId id, int ms)
 
 void PlayScreen::startTimer(TimerId id)
 {
-    if (id == TimerId::Timer2)
+    if (id == TimerId::Countdown)
         countdown_->start();
     else if (QTimer* t = timer(id))
         t->start();
@@ -217,7 +214,7 @@ void PlayScreen::startTimer(TimerId id)
 
 void PlayScreen::stopTimer(TimerId id)
 {
-    if (id == TimerId::Timer2)
+    if (id == TimerId::Countdown)
         countdown_->stop();
     else if (QTimer* t = timer(id))
         t->stop();
@@ -249,81 +246,4 @@ void PlayScreen::closeStep()
     endDrag();
     game_->closeStep();
 }
-
-QCursor PlayScreen::cursorFor(DragIcon icon) const
-{
-    return icon == DragIcon::Drop ? dropCursor_ : dragCursor_;
-}
-
-int PlayScreen::holeAt(const QPointF& globalPos) const
-{
-    const QPoint p = mapFromGlobal(globalPos).toPoint();
-    for (size_t i = 0; i < holes_.size(); ++i)
-        if (holes_[i]->isVisible() && holes_[i]->geometry().contains(p))
-            return int(i) + 1;
-    return 0;
-}
-
-void PlayScreen::press(int k, QMouseEvent* event)
-{
-    event->accept();
-    if (dragging_ || !game_->pickUp(k))
-        return;
-    dragging_ = true;
-    dragSource_ = k;
-    over_ = 0;
-    QGuiApplication::setOverrideCursor(cursorFor(icons_[static_cast<size_t>(k)]));
-    overrideCursor_ = true;
-    move(event);
-}
-
-void PlayScreen::move(QMouseEvent* event)
-{
-    if (!dragging_)
-        return;
-    const int t = holeAt(event->globalPosition());
-    if (t == over_) {
-        if (t)
-            game_->dragOver(t, DragOver::Move);
-        return;
-    }
-    const int left = over_;
-    over_ = t;
-    if (left)
-        game_->dragOver(left, DragOver::Leave);
-    if (t && dragging_)
-        game_->dragOver(t, DragOver::Enter);
-}
-
-void PlayScreen::release(QMouseEvent* event)
-{
-    if (!dragging_)
-        return;
-    const int t = holeAt(event->globalPosition());
-    endDrag();
-    // The drop may end the game, show a message, or close this screen: nothing follows it.
-    if (t)
-        game_->drop(t);
-}
-
-void PlayScreen::mouseMoveEvent(QMouseEvent* event)
-{
-    move(event);
-}
-
-void PlayScreen::mouseReleaseEvent(QMouseEvent* event)
-{
-    release(event);
-}
-
-void PlayScreen::endDrag()
-{
-    dragging_ = false;
-    over_ = 0;
-    if (overrideCursor_) {
-        overrideCursor_ = false;
-        QGuiApplication::restoreOverrideCursor();
-    }
-}
-
 } // namespace hop::shell

@@ -4,11 +4,10 @@
 
 #include "modes/PlayMode.h"
 #include "modes/Stages.h"
+#include "shell/GameControls.h"
 #include "shell/Screen.h"
 
 #include <QCursor>
-#include <QHash>
-#include <QPointer>
 
 #include <memory>
 #include <vector>
@@ -25,41 +24,38 @@ namespace hop::shell {
 class PictureCell;
 class SteadyTimer;
 
-enum class PlayKind { BoardA, BoardB, Stages };
-
-class PlayScreen : public Screen, public ScreenPort {
+class PlayScreen : public Screen, public modes::ScreenPort {
     Q_OBJECT
 public:
-    PlayScreen(PlayKind kind, res::SoundBoard& sounds, RandomSource random = {});
+    PlayScreen(modes::Mode mode, res::SoundBoard& sounds, modes::RandomSource random = {});
     ~PlayScreen() override;
 
     // The load step. False, with the reason in `error`, when a picture file cannot be read.
     bool load(QString* error);
 
-    PlayKind kind() const { return kind_; }
-    PlayMode& game() { return *game_; }
+    modes::Mode mode() const { return mode_; }
+    modes::PlayMode& game() { return *game_; }
+    const GameControls& controls() const { return controls_; }
     PictureCell* hole(int k) const;
-    QTimer* timer(TimerId id) const { return timers_[static_cast<int>(id)]; }
+    QTimer* timer(modes::TimerId id) const { return controls_.timer(id); }
     bool dragging() const { return dragging_; }
 
     // ScreenPort
-    void setText(const std::string& control, const std::string& text) override;
+    void showReadout(modes::Readout readout, int value) override;
+    void showHoleState(int k, int state) override;
     void setHolePicture(int k, bool piece) override;
     void showHole(int k, bool shown) override;
-    void setDragIcon(int k, DragIcon icon) override;
-    void setVisible(const std::string& control, bool visible) override;
-    void setEnabled(const std::string& control, bool enabled) override;
+    void setDragIcon(int k, board::DragIcon icon) override;
+    void setButtonEnabled(modes::Button button, bool enabled) override;
+    void showOverlay(modes::Overlay overlay, bool shown) override;
     void setScreenEnabled(bool enabled) override;
-    void setTimerInterval(TimerId timer, int ms) override;
-    void startTimer(TimerId timer) override;
-    void stopTimer(TimerId timer) override;
+    void setTimerInterval(modes::TimerId timer, int ms) override;
+    void startTimer(modes::TimerId timer) override;
+    void stopTimer(modes::TimerId timer) override;
     void showMessage(const std::string& text) override;
     void beep() override;
     void playSound(const std::string& file) override;
     void closeScreen() override;
-
-    using QWidget::setEnabled;
-    using QWidget::setVisible;
 
 protected:
     void closeStep() override;
@@ -68,21 +64,23 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void buildHoles();
+    void connectControls();
     void press(int k, QMouseEvent* event);
     void move(QMouseEvent* event);
     void release(QMouseEvent* event);
     int holeAt(const QPointF& globalPos) const;
     void endDrag();
-    QCursor cursorFor(DragIcon icon) const;
+    QCursor cursorFor(board::DragIcon icon) const;
 
-    PlayKind kind_;
+    modes::Mode mode_;
     res::SoundBoard& sounds_;
-    std::unique_ptr<PlayMode> game_;
-    std::vector<PictureCell*> holes_;  // index k - 1
-    std::vector<DragIcon> icons_;
-    QHash<QString, QWidget*> controls_;
-    QTimer* timers_[3] = {nullptr, nullptr, nullptr};
-    SteadyTimer* countdown_ = nullptr;  // drives Timer2
+    GameControls controls_;
+    std::unique_ptr<modes::PlayMode> game_;
+    std::vector<PictureCell*> holes_;   // index k - 1
+    std::vector<QLabel*> holeStates_;   // index k - 1
+    std::vector<board::DragIcon> icons_;
+    SteadyTimer* countdown_ = nullptr;  // drives the countdown timer
     QImage piece_;
     QCursor dragCursor_;
     QCursor dropCursor_;

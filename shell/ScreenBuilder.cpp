@@ -52,7 +52,6 @@ QWidget* makeControl(QWidget* parent, const ControlEntry& entry, const FontStyle
         auto* timer = new QTimer(parent);
         timer->setObjectName(entry.name);
         timer->setTimerType(Qt::PreciseTimer);
-        timer->setInterval(entry.interval);
         return nullptr;
     }
     case ControlKind::Label: {

@@ -19,7 +19,7 @@ namespace hop::shell {
 
 namespace {
 
-const QString kClick = QString::fromLatin1(texts::kClickSound);
+const QString kClick = QString::fromLatin1(modes::texts::kClickSound);
 
 // The version window: Enter presses OK wherever the focus is.
 class VersionWindow : public Screen {
@@ -73,7 +73,7 @@ void Shell::start()
     title->setFixedSize(twipsToPixels(3820), twipsToPixels(3360));
     title->centre();
     title->show();
-    sounds_.play(QString::fromLatin1(texts::kOpeningSound));
+    sounds_.play(QString::fromLatin1(modes::texts::kOpeningSound));
 }
 
 void Shell::showMenu()
@@ -83,16 +83,16 @@ void Shell::showMenu()
     auto* menu = new Screen(menuLayout());
     menu_ = menu;
     auto button = [menu](const char* name) { return menu->control<QPushButton>(QString::fromLatin1(name)); };
-    auto openMode = [this, menu](PlayKind kind) {
+    auto openMode = [this, menu](modes::Mode kind) {
         sounds_.play(kClick);
         leavingMenu_ = true;
         menu->close();
         leavingMenu_ = false;
         openPlay(kind);
     };
-    connect(button("Command1"), &QPushButton::clicked, this, [openMode] { openMode(PlayKind::BoardA); });
-    connect(button("Command2"), &QPushButton::clicked, this, [openMode] { openMode(PlayKind::BoardB); });
-    connect(button("Command3"), &QPushButton::clicked, this, [openMode] { openMode(PlayKind::Stages); });
+    connect(button("Command1"), &QPushButton::clicked, this, [openMode] { openMode(modes::Mode::BoardA); });
+    connect(button("Command2"), &QPushButton::clicked, this, [openMode] { openMode(modes::Mode::BoardB); });
+    connect(button("Command3"), &QPushButton::clicked, this, [openMode] { openMode(modes::Mode::Stages); });
     connect(button("Command4"), &QPushButton::clicked, this, [this, menu] {
         sounds_.play(kClick);
         menu->setEnabled(false);
@@ -115,7 +115,7 @@ void Shell::menuClosed()
         Q_EMIT quitRequested();
 }
 
-void Shell::openPlay(PlayKind kind)
+void Shell::openPlay(modes::Mode kind)
 {
     if (play())
         return;

@@ -21,7 +21,7 @@ public:
 
     void start();
     void showMenu();
-    void openPlay(PlayKind kind);
+    void openPlay(modes::Mode kind);
     void openVersion();
     // F1 on the menu or a play screen.
     void showHelp();
@@ -34,7 +34,7 @@ public:
     Screen* version() const { return open(version_); }
     res::SoundBoard& sounds() { return sounds_; }
     // Tests script the roulette; the game uses one unseeded generator for the whole run.
-    void setRandomSource(RandomSource random) { random_ = std::move(random); }
+    void setRandomSource(modes::RandomSource random) { random_ = std::move(random); }
 
 Q_SIGNALS:
     // The quit button, or the menu closed by the window system: end the program now.
@@ -46,8 +46,8 @@ private:
     static Screen* open(Screen* screen) { return screen && !screen->isClosing() ? screen : nullptr; }
 
     res::SoundBoard sounds_;
-    RouletteRandom roulette_;
-    RandomSource random_;
+    modes::RouletteRandom roulette_;
+    modes::RandomSource random_;
     QPointer<Screen> title_;
     QPointer<Screen> menu_;
     QPointer<PlayScreen> play_;

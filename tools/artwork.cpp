@@ -1,49 +1,15 @@
 // Draws the two pictures: the background of Board A and the playing piece.
 #include "game_files.h"
 
+#include "board/BoardLayout.h"
+
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <initializer_list>
+#include <utility>
 
 namespace hopstone::tools {
 
 namespace {
-
-// Board A's holes in the screen's layout units (twips): the upper-left corner
-// of each 405-twip square cell. Hole 1 sits 30 twips left of the axis of the
-// rows below it; that is how the board has always been laid out, so its two
-// lines bend very slightly there.
-struct Cell {
-    int left;
-    int top;
-};
-
-constexpr std::array<Cell, 21> kHoles{{
-    {2250, 240},
-    {1920, 840}, {2640, 840},
-    {1560, 1440}, {2280, 1440}, {3000, 1440},
-    {1200, 2040}, {1920, 2040}, {2640, 2040}, {3360, 2040},
-    {840, 2640}, {1560, 2640}, {2280, 2640}, {3000, 2640}, {3720, 2640},
-    {480, 3240}, {1200, 3240}, {1920, 3240}, {2640, 3240}, {3360, 3240}, {4080, 3240},
-}};
-
-// Only lines of three or more holes can carry a jump, so the two-hole pairs
-// 2-3, 11-17 and 15-20 stay undrawn.
-const std::initializer_list<std::initializer_list<int>> kLines{
-    {4, 5, 6},
-    {7, 8, 9, 10},
-    {11, 12, 13, 14, 15},
-    {16, 17, 18, 19, 20, 21},
-    {1, 2, 4, 7, 11, 16},
-    {3, 5, 8, 12, 17},
-    {6, 9, 13, 18},
-    {10, 14, 19},
-    {1, 3, 6, 10, 15, 21},
-    {2, 5, 9, 14, 20},
-    {4, 8, 13, 19},
-    {7, 12, 18},
-};
 
 constexpr int kBoardWidth = 329;
 constexpr int kBoardHeight = 314;
@@ -65,8 +31,8 @@ struct Point {
 // centre lands on a whole pixel and crossing lines meet on it.
 Point holeCentre(int hole)
 {
-    const Cell& cell = kHoles[static_cast<std::size_t>(hole - 1)];
-    return {(2 * cell.left + 405) / 30, (2 * cell.top + 405) / 30};
+    const hop::board::HoleRect& cell = hop::board::BoardLayout::boardA().cell(hole);
+    return {(2 * cell.left + cell.width) / 30, (2 * cell.top + cell.height) / 30};
 }
 
 // Classic sunken border: shadow on the upper-left edges, light on the lower-right.
@@ -102,16 +68,14 @@ Picture drawBoardA()
     picture.fillRect(kFieldLeft, kFieldTop, kFieldRight, kFieldBottom, kWhite);
 
     // Segment by segment rather than end to end, so each line passes exactly
-    // through every hole it links even where the holes are not collinear.
-    for (const auto& holes : kLines) {
-        const int* previous = nullptr;
-        for (const int& hole : holes) {
-            if (previous) {
-                const Point a = holeCentre(*previous);
-                const Point b = holeCentre(hole);
-                picture.line(a.x, a.y, b.x, b.y, kRed);
-            }
-            previous = &hole;
+    // through every hole it links even where the holes are not collinear (hole 1
+    // sits 30 twips off the axis of the rows below it). Only lines that carry a
+    // jump are drawn, so the two-hole pairs 2-3, 11-17 and 15-20 stay undrawn.
+    for (const hop::board::JumpLine& jump : hop::board::BoardLayout::boardA().lines()) {
+        for (const auto& [from, to] : {std::pair{jump.from, jump.over}, std::pair{jump.over, jump.to}}) {
+            const Point a = holeCentre(from);
+            const Point b = holeCentre(to);
+            picture.line(a.x, a.y, b.x, b.y, kRed);
         }
     }
     return picture;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-using hop::Cell;
+using hop::board::Cell;
 
 TEST(CellNotification, WritingTheSameValueNotifiesNothing)
 {

@@ -8,6 +8,7 @@
 #include <set>
 
 using namespace hop;
+using namespace hop::board;
 using hop::test::jumpsFromLines;
 
 namespace {

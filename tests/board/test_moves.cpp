@@ -10,6 +10,8 @@
 #include <random>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 using hop::test::FakePort;
 
 namespace {
@@ -81,7 +83,7 @@ void checkEverySourceAndTarget(const BoardLayout& layout, const std::vector<std:
                                                                   "picture " + std::to_string(lo) + " 0",
                                                                   "picture " + std::to_string(hi) + " 0"}));
                 EXPECT_EQ(rig.counts, (std::vector<int>{c + 1, c, c - 1}));
-                EXPECT_EQ(rig.port.text["Label2"], std::to_string(c - 1));
+                EXPECT_EQ(rig.port.shown[Readout::PiecesLeft], c - 1);
                 EXPECT_EQ(rig.move.source(), s);
                 // The source is empty now: a second drop from the same register does nothing.
                 EXPECT_FALSE(rig.move.drop(t));
@@ -130,7 +132,7 @@ TEST(JumpMove, HiddenHolesTakeNoPartAndTheRegisterSurvivesFailedPickUps)
     rig.board.showHole(1, true);
     EXPECT_TRUE(rig.move.drop(1));
     EXPECT_EQ(rig.board.occupiedHoles().size(), 21u);
-    EXPECT_EQ(rig.port.text["Label2"], "21");
+    EXPECT_EQ(rig.port.shown[Readout::PiecesLeft], 21);
     rig.board.showHole(7, false);
     EXPECT_FALSE(rig.move.pickUp(7));
 }
@@ -152,5 +154,5 @@ TEST(BoardRecount, RewritingAStateChangesNothingAndTheCountAlwaysMatches)
     for (int i = 0; i < 500; ++i)
         rig.board.setHole(1 + static_cast<int>(rng() % 21), static_cast<int>(rng() % 2));
     EXPECT_EQ(rig.board.count(), static_cast<int>(rig.board.occupiedHoles().size()));
-    EXPECT_EQ(rig.port.text["Label2"], std::to_string(rig.board.count()));
+    EXPECT_EQ(rig.port.shown[Readout::PiecesLeft], rig.board.count());
 }

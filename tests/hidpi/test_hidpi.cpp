@@ -15,6 +15,8 @@
 #include <set>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 
 class HiDpi : public ::testing::Test {
 protected:
@@ -22,12 +24,12 @@ protected:
     {
         QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
         shell.sounds().setMuted(true);
-        shell.openPlay(shell::PlayKind::BoardB);
+        shell.openPlay(modes::Mode::BoardB);
         screen = shell.play();
         ASSERT_TRUE(screen);
         ASSERT_DOUBLE_EQ(screen->devicePixelRatioF(), 2.0) << "run with QT_SCALE_FACTOR=2";
         screen->control<QPushButton>(QStringLiteral("Command1"))->click();
-        while (screen->timer(TimerId::Timer1)->isActive())
+        while (screen->timer(TimerId::Reveal)->isActive())
             screen->game().revealTick();
         shot = screen->grab().toImage().convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(shot.size(), screen->size() * 2);

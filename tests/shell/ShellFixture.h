@@ -21,6 +21,9 @@
 
 namespace hop::test {
 
+using namespace hop::board;
+using namespace hop::modes;
+
 class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -81,7 +84,7 @@ protected:
     static void startAndReveal(shell::PlayScreen* screen)
     {
         QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-        while (screen->timer(TimerId::Timer1)->isActive())
+        while (screen->timer(TimerId::Reveal)->isActive())
             screen->game().revealTick();
     }
 

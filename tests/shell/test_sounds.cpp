@@ -2,6 +2,8 @@
 #include "tests/shell/ShellFixture.h"
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 using namespace hop::test;
 
 namespace {

@@ -6,6 +6,8 @@
 #include <QApplication>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 using namespace hop::test;
 
 class StagesScreen : public ShellTest {
@@ -72,7 +74,7 @@ TEST_F(StagesScreen, TheRoulettePanelCoversTheBoardAndOnlyStopReacts)
     screen->game().spinTick();
     shot("roulette");
     EXPECT_TRUE(screen->isEnabled());
-    EXPECT_TRUE(screen->timer(TimerId::Timer3)->isActive());
+    EXPECT_TRUE(screen->timer(TimerId::Spin)->isActive());
     // Whatever lies under the panel is hidden from the mouse and the eye.
     for (const QPoint p : {centreOf(screen, 1), centreOf(screen, 13), centreOf(screen, 21),
                            screen->control(QStringLiteral("Label7"))->geometry().center(),
@@ -90,9 +92,9 @@ TEST_F(StagesScreen, TheRoulettePanelCoversTheBoardAndOnlyStopReacts)
     EXPECT_EQ(messages.last(), "よし、ステージ3だな。");
     EXPECT_FALSE(panel->isVisible());
     EXPECT_FALSE(screen->isEnabled()) << "the reveal follows with the screen disabled";
-    EXPECT_TRUE(screen->timer(TimerId::Timer1)->isActive());
+    EXPECT_TRUE(screen->timer(TimerId::Reveal)->isActive());
     EXPECT_EQ(text(screen, "Label2"), "8");
-    while (screen->timer(TimerId::Timer1)->isActive())
+    while (screen->timer(TimerId::Reveal)->isActive())
         screen->game().revealTick();
     shot("retest-board");
 }
@@ -104,7 +106,7 @@ TEST_F(StagesScreen, ClearingStageTenClosesTheScreenFromInsideTheDropAndBringsTh
     QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
     screen->game().spinTick();
     QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command3")), Qt::LeftButton);
-    while (screen->timer(TimerId::Timer1)->isActive())
+    while (screen->timer(TimerId::Reveal)->isActive())
         screen->game().revealTick();
     clearByMouse();
     ASSERT_EQ(stages().stage(), 9);

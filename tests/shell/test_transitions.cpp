@@ -7,6 +7,8 @@
 #include <QWindow>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 using namespace hop::test;
 
 namespace {
@@ -74,10 +76,10 @@ TEST_F(ShellTest, ThePlayScreenIgnoresItsCloseBoxWhileTheHolesAreRevealed)
     settle();
     EXPECT_EQ(shell->play(), screen);
     EXPECT_TRUE(screen->isVisible());
-    while (screen->timer(TimerId::Timer1)->isActive())
+    while (screen->timer(TimerId::Reveal)->isActive())
         screen->game().revealTick();
     EXPECT_TRUE(screen->isEnabled());
-    EXPECT_TRUE(screen->timer(TimerId::Timer2)->isActive());
+    EXPECT_TRUE(screen->timer(TimerId::Countdown)->isActive());
     closeBox(screen);
     settle();
     EXPECT_FALSE(shell->play());
@@ -162,15 +164,15 @@ TEST_F(ShellTest, AfterAGameEndsEnterStartsTheNextAndNeverGivesUp)
     toMenu();
     shell::PlayScreen* screen = openFromMenu("Command2");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    while (screen->timer(TimerId::Timer1)->isActive())
+    while (screen->timer(TimerId::Reveal)->isActive())
         screen->game().revealTick();
-    ASSERT_TRUE(screen->timer(TimerId::Timer2)->isActive());
+    ASSERT_TRUE(screen->timer(TimerId::Countdown)->isActive());
     // The keyboard cannot give the running game up by accident.
     EXPECT_NE(QApplication::focusWidget(), screen->control(QStringLiteral("Command2")));
     QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
     EXPECT_EQ(QApplication::focusWidget(), screen->control(QStringLiteral("Command1")));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_TRUE(screen->timer(TimerId::Timer1)->isActive());
+    EXPECT_TRUE(screen->timer(TimerId::Reveal)->isActive());
 }
 
 TEST_F(ShellTest, F1OpensOneHelpWindowWithTheMasteryTopic)

@@ -23,6 +23,8 @@
 #include <set>
 
 using namespace hop;
+using namespace hop::board;
+using namespace hop::modes;
 
 namespace {
 
@@ -130,7 +132,7 @@ protected:
         case 6: {
             // A piece held while the clock runs out under it.
             QTest::mousePress(s->hole(1 + pick(n)), Qt::LeftButton);
-            for (int i = 0; i < 70 && shell->play() == s && s->timer(TimerId::Timer2)->isActive(); ++i)
+            for (int i = 0; i < 70 && shell->play() == s && s->timer(TimerId::Countdown)->isActive(); ++i)
                 s->game().countdownTick();
             if (shell->play() == s)
                 QTest::mouseRelease(s, Qt::LeftButton, {}, holeCentre(s, 1 + pick(n)));
@@ -138,11 +140,11 @@ protected:
         }
         case 7: case 8:
             for (int i = pick(30); i >= 0 && shell->play() == s; --i) {
-                if (s->timer(TimerId::Timer1)->isActive())
+                if (s->timer(TimerId::Reveal)->isActive())
                     s->game().revealTick();
-                else if (s->timer(TimerId::Timer3) && s->timer(TimerId::Timer3)->isActive())
+                else if (s->timer(TimerId::Spin) && s->timer(TimerId::Spin)->isActive())
                     s->game().spinTick();
-                else if (s->timer(TimerId::Timer2)->isActive())
+                else if (s->timer(TimerId::Countdown)->isActive())
                     s->game().countdownTick();
             }
             break;
@@ -220,8 +222,8 @@ protected:
         ASSERT_EQ(s->findChild<QLabel*>(QStringLiteral("Label2"))->text().toInt(), occupied) << where;
         const int time = s->findChild<QLabel*>(QStringLiteral("TIM"))->text().toInt();
         ASSERT_GE(time, 0) << where;
-        ASSERT_LE(time, s->game().timeLimit()) << where;
-        ASSERT_FALSE(s->timer(TimerId::Timer1)->isActive() && s->timer(TimerId::Timer2)->isActive()) << where;
+        ASSERT_LE(time, s->game().rules().timeLimit) << where;
+        ASSERT_FALSE(s->timer(TimerId::Reveal)->isActive() && s->timer(TimerId::Countdown)->isActive()) << where;
         if (s->isEnabled()) {
             ASSERT_EQ(s->findChild<QLabel*>(QStringLiteral("Label3"))->text(), "0") << where;
         }

@@ -5,18 +5,23 @@
 
 namespace hop::test {
 
-void FakePort::setText(const std::string& control, const std::string& value)
+void FakePort::showReadout(Readout readout, int value)
 {
-    text[control] = value;
-    writes.emplace_back(control, value);
+    shown[readout] = value;
+    writes.emplace_back(readout, value);
 }
 
-std::vector<int> FakePort::numbersWritten(const std::string& control) const
+void FakePort::showHoleState(int k, int state)
+{
+    holeState.at(static_cast<size_t>(k)) = state;
+}
+
+std::vector<int> FakePort::numbersWritten(Readout readout) const
 {
     std::vector<int> values;
-    for (const auto& [name, value] : writes)
-        if (name == control)
-            values.push_back(std::stoi(value));
+    for (const auto& [r, value] : writes)
+        if (r == readout)
+            values.push_back(value);
     return values;
 }
 
@@ -39,14 +44,14 @@ void FakePort::setDragIcon(int k, DragIcon icon)
     dragIcon.at(static_cast<size_t>(k)) = icon;
 }
 
-void FakePort::setVisible(const std::string& control, bool v)
+void FakePort::showOverlay(Overlay o, bool v)
 {
-    visible[control] = v;
+    overlay[o] = v;
 }
 
-void FakePort::setEnabled(const std::string& control, bool e)
+void FakePort::setButtonEnabled(Button b, bool e)
 {
-    enabled[control] = e;
+    enabled[b] = e;
 }
 
 void FakePort::setScreenEnabled(bool e)

@@ -10,6 +10,9 @@
 
 namespace hop::test {
 
+using namespace hop::board;
+using namespace hop::modes;
+
 class FakePort : public ScreenPort {
 public:
     struct Timer {
@@ -18,13 +21,13 @@ public:
         long long due = 0;
     };
 
-    // Text mirror of every named control, as the screen would show it.
-    std::map<std::string, std::string> text;
-    // Every text write, in order.
-    std::vector<std::pair<std::string, std::string>> writes;
-    std::vector<int> numbersWritten(const std::string& control) const;
-    std::map<std::string, bool> visible;
-    std::map<std::string, bool> enabled;
+    // What each readout shows now, and every write in order.
+    std::map<Readout, int> shown;
+    std::vector<std::pair<Readout, int>> writes;
+    std::vector<int> numbersWritten(Readout readout) const;
+    std::vector<int> holeState = std::vector<int>(24, 0);
+    std::map<Overlay, bool> overlay;
+    std::map<Button, bool> enabled;
     std::vector<bool> holeShown = std::vector<bool>(24, false);
     std::vector<bool> holePiece = std::vector<bool>(24, false);
     std::vector<DragIcon> dragIcon = std::vector<DragIcon>(24, DragIcon::Drag);
@@ -49,12 +52,13 @@ public:
     // Advance to the next tick of any running timer; false if none runs.
     bool step(long long limitMs = 1000000);
 
-    void setText(const std::string& control, const std::string& value) override;
+    void showReadout(Readout readout, int value) override;
+    void showHoleState(int k, int state) override;
     void setHolePicture(int k, bool piece) override;
     void showHole(int k, bool shown) override;
     void setDragIcon(int k, DragIcon icon) override;
-    void setVisible(const std::string& control, bool v) override;
-    void setEnabled(const std::string& control, bool e) override;
+    void showOverlay(Overlay o, bool v) override;
+    void setButtonEnabled(Button b, bool e) override;
     void setScreenEnabled(bool e) override;
     void setTimerInterval(TimerId id, int ms) override;
     void startTimer(TimerId id) override;

@@ -29,7 +29,7 @@ inline void playToClear(PlayMode& mode)
 inline void startAndReveal(PlayMode& mode, FakePort& port)
 {
     mode.start();
-    while (!mode.timerRunning(TimerId::Timer2) && port.step()) {
+    while (!mode.timerRunning(TimerId::Countdown) && port.step()) {
     }
 }
 

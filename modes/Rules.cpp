@@ -1,0 +1,40 @@
+// The numbers of the three modes and the stage table, each written once.
+#include "modes/Rules.h"
+
+namespace hop::modes {
+
+const Rules& rulesFor(Mode mode)
+{
+    using board::BoardLayout;
+    static const Rules a{BoardLayout::boardA(), BoardLayout::boardA().startingOccupancy(), 120, 1000, 500, 30, 0, 0};
+    static const Rules b{BoardLayout::boardB(), BoardLayout::boardB().startingOccupancy(), 120, 980, 500, 30, 0, 0};
+    static const Rules stages{BoardLayout::boardA(), stagePosition(1), 60, 1000, 500, 30, 1, 7};
+    switch (mode) {
+    case Mode::BoardA: return a;
+    case Mode::BoardB: return b;
+    case Mode::Stages: break;
+    }
+    return stages;
+}
+
+const std::vector<int>& stagePosition(int stage)
+{
+    static const std::vector<int> positions[] = {
+        {},
+        {8, 9, 13, 18},
+        {4, 5, 6, 8, 10, 13, 14, 19},
+        {8, 9, 12, 14, 17, 18, 19, 20},
+        {9, 10, 13, 15, 18, 19, 20, 21},
+        {1, 2, 3, 4, 5, 6, 8, 9},
+        {2, 3, 5, 11, 12, 14, 15, 16, 17, 20, 21},
+        {4, 5, 7, 9, 11, 14, 16, 17, 18, 19, 20},
+        {},
+        {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21},
+        {3, 5, 8, 9, 12, 13, 14, 17},
+    };
+    if (stage < 1 || stage > kLastStage)
+        return positions[0];
+    return positions[stage];
+}
+
+} // namespace hop::modes

@@ -1,0 +1,31 @@
+// Every number of the three modes, once: board, opening, clock, reveal, roulette.
+#pragma once
+
+#include "board/BoardLayout.h"
+
+#include <vector>
+
+namespace hop::modes {
+
+enum class Mode { BoardA, BoardB, Stages };
+inline constexpr Mode kModes[] = {Mode::BoardA, Mode::BoardB, Mode::Stages};
+
+struct Rules {
+    const board::BoardLayout& board;
+    std::vector<int> opening;  // occupied holes when the screen opens
+    int timeLimit;             // countdown ticks of one game
+    int clockPeriodMs;         // one countdown tick
+    int revealFirstMs;         // START to the first hole
+    int revealStepMs;          // between the holes after that
+    int spinMs;                // the roulette's digit changes; 0: no roulette
+    int initialDigit;          // what the roulette shows before it first spins
+};
+
+const Rules& rulesFor(Mode mode);
+
+// Holes of stage s, ascending; empty for the re-test stage and any other number.
+const std::vector<int>& stagePosition(int stage);
+inline constexpr int kLastStage = 10;
+inline constexpr int kRetestStage = 8;
+
+} // namespace hop::modes
