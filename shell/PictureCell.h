@@ -12,7 +12,6 @@ public:
     explicit PictureCell(QWidget* parent = nullptr);
 
     void setPicture(const QImage& picture);
-    const QImage& picture() const { return picture_; }
     bool hasPicture() const { return !picture_.isNull(); }
     void setStretch(bool stretch);
 

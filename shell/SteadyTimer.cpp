@@ -9,11 +9,15 @@
 
 namespace hop::shell {
 
-SteadyTimer::SteadyTimer(QTimer* timer) : QObject(timer), timer_(timer), period_(timer->interval())
+SteadyTimer::SteadyTimer(QTimer* timer, Clock clock)
+    : QObject(timer), timer_(timer), clock_(std::move(clock)), period_(timer->interval())
 {
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
-    clock_.start();
+    if (!clock_) {
+        elapsed_.start();
+        clock_ = [this] { return elapsed_.nsecsElapsed(); };
+    }
     connect(timer_, &QTimer::timeout, this, &SteadyTimer::expired);
 }
 
@@ -31,7 +35,7 @@ bool SteadyTimer::isActive() const
 
 void SteadyTimer::start()
 {
-    start_ = clock_.nsecsElapsed();
+    start_ = clock_();
     ticks_ = 0;
     scheduleNext();
 }
@@ -44,7 +48,7 @@ void SteadyTimer::stop()
 void SteadyTimer::scheduleNext()
 {
     due_ = start_ + (ticks_ + 1) * qint64(period_) * 1000000;
-    const qint64 now = clock_.nsecsElapsed();
+    const qint64 now = clock_();
     const qint64 wait = std::max<qint64>(0, due_ - lateness_ - now);
     const int waitMs = int((wait + 500000) / 1000000);
     // What was really asked of the event loop, so only its own lateness is learned.
@@ -54,7 +58,7 @@ void SteadyTimer::scheduleNext()
 
 void SteadyTimer::expired()
 {
-    const qint64 now = clock_.nsecsElapsed();
+    const qint64 now = clock_();
     // Learn slowly, and never from a wait that a busy machine or a modal loop stretched.
     const qint64 late = now - aimed_;
     if (late >= 0 && late < 5000000)

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+#include <functional>
+
 class QTimer;
 
 namespace hop::shell {
@@ -12,15 +14,16 @@ namespace hop::shell {
 class SteadyTimer : public QObject {
     Q_OBJECT
 public:
+    // Nanoseconds on a steady clock; tests hand in their own.
+    using Clock = std::function<qint64()>;
+
     // Takes over `timer`; its interval is the period.
-    explicit SteadyTimer(QTimer* timer);
+    explicit SteadyTimer(QTimer* timer, Clock clock = {});
 
     void start();
     void stop();
     void setInterval(int ms);
     bool isActive() const;
-    // How late, on average, a wait of the event loop ends (nanoseconds).
-    qint64 learnedLateness() const { return lateness_; }
 
 Q_SIGNALS:
     void tick();
@@ -30,7 +33,8 @@ private:
     void expired();
 
     QTimer* timer_;
-    QElapsedTimer clock_;
+    QElapsedTimer elapsed_;
+    Clock clock_;
     int period_ = 0;
     qint64 start_ = 0;
     qint64 due_ = 0;
