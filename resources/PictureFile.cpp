@@ -35,6 +35,11 @@ QString megabytes(qint64 bytes)
     return QString::number((bytes + (1 << 20) - 1) >> 20);
 }
 
+QString tooLargeFile(qint64 size)
+{
+    return QStringLiteral("ファイルが大きすぎます（%1 MB。上限は %2 MB です）。").arg(megabytes(size), megabytes(kMaxFileBytes));
+}
+
 QString notRegular(mode_t mode)
 {
     const QString kind = S_ISFIFO(mode)   ? QStringLiteral("名前付きパイプ")
@@ -81,6 +86,8 @@ QString readWholeFile(const QString& fileName, QByteArray* bytes)
     QString error;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error = notRegular(st.st_mode);
+    } else if (st.st_size > kMaxFileBytes) {
+        error = tooLargeFile(st.st_size);
     } else {
         // The size is only a hint: the file may grow or shrink while it is read.
         bytes->reserve(qMin<qint64>(st.st_size, kMaxFileBytes) + 1);
@@ -94,7 +101,7 @@ QString readWholeFile(const QString& fileName, QByteArray* bytes)
             if (n < 0)
                 error = openFailure(fileName, errno);
             else if (bytes->size() + n > kMaxFileBytes)
-                error = QStringLiteral("ファイルが大きすぎます（上限は %1 MB です）。").arg(megabytes(kMaxFileBytes));
+                error = tooLargeFile(bytes->size() + n);
             else
                 bytes->append(chunk, n);
         }
@@ -128,8 +135,7 @@ private:
         if (QThread::currentThread() != thread_) {
             if (previous_)
                 previous_(type, context, message);
-        }
-        else if (type != QtDebugMsg && type != QtInfoMsg)
+        } else if (type != QtDebugMsg && type != QtInfoMsg)
             ++count_;
     }
 
@@ -150,18 +156,18 @@ LoadedPicture decode(const QString& fileName, QByteArray bytes)
     reader.setAllocationLimit(int(2 * kMaxDecodedBytes >> 20));
 
     QSize size = claimedSize(bytes);
-    const bool canRead = reader.canRead();
-    if (!size.isValid() && canRead)
+    if (!size.isValid() && reader.canRead())
         size = reader.size();
     // The game draws every picture at 32 bits, so none is counted smaller than that.
-    const int depth = qMax(32, int(QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel()));
-    const qint64 decodedBytes = qint64(size.width()) * size.height() * depth / 8;
+    qint64 decodedBytes = qint64(size.width()) * size.height() * 4;
+    if (decodedBytes <= kMaxDecodedBytes)
+        decodedBytes = decodedBytes / 32 * qMax(32, int(QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel()));
     if (size.isValid() && decodedBytes > kMaxDecodedBytes)
         return {{}, failure(fileName, QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル、読み込むには %3 MB 必要です。上限は %4 MB です）。")
                                           .arg(size.width())
                                           .arg(size.height())
                                           .arg(megabytes(decodedBytes), megabytes(kMaxDecodedBytes)))};
-    if (!canRead)
+    if (!reader.canRead())
         return {{}, failure(fileName, QStringLiteral("画像ファイルではありません。"))};
 
     const QByteArray format = reader.format();
