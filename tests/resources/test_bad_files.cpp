@@ -143,6 +143,7 @@ TEST_F(BadFiles, EveryUnusablePictureFileIsRefusedWithTheFileNameAndItsReason)
          }},
         {"symlink loop", {}, "循環", [](const QString& p) { QFile::link(p, p); }},
         {"no read permission", bmp, "許可", [](const QString& p) { QFile::setPermissions(p, QFile::WriteOwner); }},
+        {"sparse file of 260 MB", "x", "ファイルが大きすぎます", [](const QString& p) { QFile::resize(p, 260 << 20); }},
         {"bmp header only", bmp.left(54), "切れて"},
         {"bmp cut in half", half(bmp), "切れて"},
         {"bmp with 65535 bits a pixel", QByteArray(bmp).replace(28, 2, "\xFF\xFF"), "画像ファイルではありません"},
