@@ -159,9 +159,11 @@ LoadedPicture decode(const QString& fileName, QByteArray bytes)
     if (!size.isValid() && reader.canRead())
         size = reader.size();
     // The game draws every picture at 32 bits, so none is counted smaller than that.
+    // A broken header can make a reader name a format that does not exist.
     qint64 decodedBytes = qint64(size.width()) * size.height() * 4;
-    if (decodedBytes <= kMaxDecodedBytes)
-        decodedBytes = decodedBytes / 32 * qMax(32, int(QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel()));
+    const QImage::Format format = decodedBytes <= kMaxDecodedBytes ? reader.imageFormat() : QImage::Format_Invalid;
+    if (format > QImage::Format_Invalid && format < QImage::NImageFormats)
+        decodedBytes = decodedBytes / 32 * qMax(32, int(QImage::toPixelFormat(format).bitsPerPixel()));
     if (size.isValid() && decodedBytes > kMaxDecodedBytes)
         return {{}, failure(fileName, QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル、読み込むには %3 MB 必要です。上限は %4 MB です）。")
                                           .arg(size.width())
@@ -170,7 +172,7 @@ LoadedPicture decode(const QString& fileName, QByteArray bytes)
     if (!reader.canRead())
         return {{}, failure(fileName, QStringLiteral("画像ファイルではありません。"))};
 
-    const QByteArray format = reader.format();
+    const QByteArray name = reader.format();
     QImage image;
     int warnings = 0;
     {
@@ -179,7 +181,7 @@ LoadedPicture decode(const QString& fileName, QByteArray bytes)
         warnings = caught.count();
     }
     // Data that ends early is named as such, even when the reader gave up on it.
-    const DataFault fault = wholeness(format, bytes);
+    const DataFault fault = wholeness(name, bytes);
     if (fault == DataFault::CutShort)
         return {{}, failure(fileName, QStringLiteral("画像のデータが途中で切れています。"))};
     if (image.isNull() || fault == DataFault::Broken || warnings > 0)

@@ -151,6 +151,7 @@ TEST_F(BadFiles, EveryUnusablePictureFileIsRefusedWithTheFileNameAndItsReason)
         {"rle8 ends before its last row", rleBmp(8, "1001 0000"), "切れて"},
         {"rle4 run past its row", rleBmp(4, "2011 0000 1011 0001"), "壊れて"},
         {"gif cut in half", half(gif()), "切れて"},
+        {"jpeg cut in its header", jpeg.left(56), "画像ファイルではありません"},
         {"jpeg cut in half", half(jpeg), "切れて"},
         {"jpeg without end marker", jpeg.chopped(2), "切れて"},
         {"jpeg cut in half, end marker added", half(jpeg) + "\xFF\xD9", "壊れて"},
