@@ -1,118 +1,203 @@
-// Qt's readers accept some broken files (a BMP cut short comes back "successfully"
-// with garbage rows), so the file is checked against its own header first.
+// The file is read whole into memory once, through a descriptor checked to be a regular
+// file, and decoded from there; the decoder's own warnings count as a refusal.
 #include "resources/PictureFile.h"
 
+#include "resources/PictureData.h"
+
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMutex>
+#include <QThread>
 
-#include <climits>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace hop::res {
 
 namespace {
 
-quint32 le32(const QByteArray& b, int at)
-{
-    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16 |
-           quint32(quint8(b[at + 3])) << 24;
-}
-
-quint16 le16(const QByteArray& b, int at)
-{
-    return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8);
-}
-
-quint32 be32(const QByteArray& b, int at)
-{
-    return quint32(quint8(b[at])) << 24 | quint32(quint8(b[at + 1])) << 16 | quint32(quint8(b[at + 2])) << 8 |
-           quint32(quint8(b[at + 3]));
-}
-
-// The size a BMP or PNG header claims, read without any decoder, so a header
-// promising gigapixels is refused before a decoder could reserve memory for it.
-QSize declaredSize(const QByteArray& head)
-{
-    if (head.size() >= 26 && head.startsWith("BM")) {
-        const qint64 w = qint32(le32(head, 18));
-        const qint64 h = qAbs(qint64(qint32(le32(head, 22))));
-        return QSize(int(qMin<qint64>(w, INT_MAX)), int(qMin<qint64>(h, INT_MAX)));
-    }
-    if (head.size() >= 24 && head.startsWith("\x89PNG\r\n\x1a\n") && head.mid(12, 4) == "IHDR")
-        return QSize(int(qMin<quint32>(be32(head, 16), INT_MAX)), int(qMin<quint32>(be32(head, 20), INT_MAX)));
-    return QSize();
-}
-
-// An uncompressed BMP must hold every row its header promises.
-bool bmpIsComplete(const QByteArray& head, qint64 fileSize)
-{
-    if (head.size() < 34)
-        return false;
-    const quint32 offset = le32(head, 10);
-    const quint32 infoSize = le32(head, 14);
-    if (infoSize < 40)
-        return true;  // old OS/2 headers: leave them to the reader
-    const qint64 width = qint32(le32(head, 18));
-    const qint64 height = qAbs(qint64(qint32(le32(head, 22))));
-    const quint16 bits = le16(head, 28);
-    const quint32 compression = le32(head, 30);
-    if (compression != 0 && compression != 3)
-        return true;  // run-length data has no fixed size
-    const qint64 stride = ((width * bits + 31) / 32) * 4;
-    return qint64(offset) + stride * height <= fileSize;
-}
-
-// A JPEG cut short decodes "successfully" as grey; a whole one ends with EOI.
-bool jpegIsComplete(QFile& file)
-{
-    if (file.size() < 4 || !file.seek(file.size() - 2))
-        return false;
-    const QByteArray tail = file.read(2);
-    file.seek(0);
-    return tail == QByteArray("\xFF\xD9", 2);
-}
+// Room for an uncompressed picture right at the decoded limit, with its header.
+constexpr qint64 kMaxFileBytes = kMaxDecodedBytes + (1 << 20);
 
 QString failure(const QString& fileName, const QString& reason)
 {
     return QStringLiteral("ファイル「%1」を読み込めません。\r\n%2").arg(fileName, reason);
 }
 
+QString megabytes(qint64 bytes)
+{
+    return QString::number((bytes + (1 << 20) - 1) >> 20);
+}
+
+QString tooLargeFile(qint64 size)
+{
+    return QStringLiteral("ファイルが大きすぎます（%1 MB。上限は %2 MB です）。").arg(megabytes(size), megabytes(kMaxFileBytes));
+}
+
+QString notRegular(mode_t mode)
+{
+    const QString kind = S_ISFIFO(mode)   ? QStringLiteral("名前付きパイプ")
+                         : S_ISSOCK(mode) ? QStringLiteral("ソケット")
+                         : S_ISCHR(mode) || S_ISBLK(mode) ? QStringLiteral("デバイス")
+                                                          : QStringLiteral("特殊ファイル");
+    return QStringLiteral("通常のファイルではありません（%1）。").arg(kind);
+}
+
+QString openFailure(const QString& fileName, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        // The game looks for its files by bare name in the folder it was started in.
+        return QStringLiteral("フォルダー「%1」にファイルが見つかりません。")
+            .arg(QDir::toNativeSeparators(QFileInfo(fileName).absolutePath()));
+    case ELOOP:
+        return QStringLiteral("シンボリックリンクが循環しています。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("読み取りが許可されていません。");
+    default:
+        return QStringLiteral("ファイルを開けません（%1）。").arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+// Reads the whole file, or says why not. Never blocks: the name is checked before it is
+// opened, opened so that a pipe cannot block, and the opened file checked again, in
+// case the name was replaced in between.
+QString readWholeFile(const QString& fileName, QByteArray* bytes)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0)
+        return openFailure(fileName, errno);
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("同じ名前のフォルダーがあります。");
+    if (!S_ISREG(st.st_mode))
+        return notRegular(st.st_mode);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return openFailure(fileName, errno);
+    QString error;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = notRegular(st.st_mode);
+    } else if (st.st_size > kMaxFileBytes) {
+        error = tooLargeFile(st.st_size);
+    } else {
+        // The size is only a hint: the file may grow or shrink while it is read.
+        bytes->reserve(qMin<qint64>(st.st_size, kMaxFileBytes) + 1);
+        char chunk[1 << 16];
+        while (error.isEmpty()) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n == 0)
+                break;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                error = openFailure(fileName, errno);
+            else if (bytes->size() + n > kMaxFileBytes)
+                error = tooLargeFile(bytes->size() + n);
+            else
+                bytes->append(chunk, n);
+        }
+    }
+    ::close(fd);
+    return error;
+}
+
+// Counts the warnings the decoders report on this thread while one picture is decoded:
+// libjpeg's "Corrupt JPEG data", the XPM reader's missing pixels and the like. Decoding is
+// serialised, since a message handler is one for the whole program.
+class DecoderWarnings {
+public:
+    DecoderWarnings() : lock_(&mutex())
+    {
+        thread_ = QThread::currentThread();
+        count_ = 0;
+        previous_ = qInstallMessageHandler(&DecoderWarnings::handle);
+    }
+    ~DecoderWarnings() { qInstallMessageHandler(previous_); }
+    int count() const { return count_; }
+
+private:
+    static QMutex& mutex()
+    {
+        static QMutex m;
+        return m;
+    }
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (QThread::currentThread() != thread_) {
+            if (previous_)
+                previous_(type, context, message);
+        } else if (type != QtDebugMsg && type != QtInfoMsg)
+            ++count_;
+    }
+
+    QMutexLocker<QMutex> lock_;
+    static inline QThread* thread_ = nullptr;
+    static inline int count_ = 0;
+    static inline QtMessageHandler previous_ = nullptr;
+};
+
+LoadedPicture decode(const QString& fileName, QByteArray bytes)
+{
+    if (bytes.isEmpty())
+        return {{}, failure(fileName, QStringLiteral("ファイルが空です。"))};
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // Qt's own limit stays above ours, as a backstop for readers that do not tell their size.
+    reader.setAllocationLimit(int(2 * kMaxDecodedBytes >> 20));
+
+    QSize size = claimedSize(bytes);
+    if (!size.isValid() && reader.canRead())
+        size = reader.size();
+    // The game draws every picture at 32 bits, so none is counted smaller than that.
+    // A broken header can make a reader name a format that does not exist.
+    qint64 decodedBytes = qint64(size.width()) * size.height() * 4;
+    const QImage::Format format = decodedBytes <= kMaxDecodedBytes ? reader.imageFormat() : QImage::Format_Invalid;
+    if (format > QImage::Format_Invalid && format < QImage::NImageFormats)
+        decodedBytes = decodedBytes / 32 * qMax(32, int(QImage::toPixelFormat(format).bitsPerPixel()));
+    if (size.isValid() && decodedBytes > kMaxDecodedBytes)
+        return {{}, failure(fileName, QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル、読み込むには %3 MB 必要です。上限は %4 MB です）。")
+                                          .arg(size.width())
+                                          .arg(size.height())
+                                          .arg(megabytes(decodedBytes), megabytes(kMaxDecodedBytes)))};
+    if (!reader.canRead())
+        return {{}, failure(fileName, QStringLiteral("画像ファイルではありません。"))};
+
+    const QByteArray name = reader.format();
+    QImage image;
+    int warnings = 0;
+    {
+        const DecoderWarnings caught;
+        image = reader.read();
+        warnings = caught.count();
+    }
+    // Data that ends early is named as such, even when the reader gave up on it.
+    const DataFault fault = wholeness(name, bytes);
+    if (fault == DataFault::CutShort)
+        return {{}, failure(fileName, QStringLiteral("画像のデータが途中で切れています。"))};
+    if (image.isNull() || fault == DataFault::Broken || warnings > 0)
+        return {{}, failure(fileName, QStringLiteral("画像のデータが壊れています。"))};
+    return {image, {}};
+}
+
 } // namespace
 
 LoadedPicture readPictureFile(const QString& fileName)
 {
-    const QFileInfo info(fileName);
-    if (!info.exists())
-        return {{}, failure(fileName, QStringLiteral("ファイルが見つかりません。"))};
-    if (info.isDir())
-        return {{}, failure(fileName, QStringLiteral("同じ名前のフォルダーがあります。"))};
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, failure(fileName, QStringLiteral("読み取りが許可されていません。"))};
-    if (file.size() == 0)
-        return {{}, failure(fileName, QStringLiteral("ファイルが空です。"))};
-
-    // Read before any decoder moves the file position.
-    const QByteArray head = file.peek(64);
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    QSize size = declaredSize(head);
-    const QByteArray format = reader.format();
-    if (!size.isValid() && !format.isEmpty())
-        size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
-        return {{}, failure(fileName, QStringLiteral("画像が大きすぎます（%1 × %2）。").arg(size.width()).arg(size.height()))};
-    if (format.isEmpty() || !reader.canRead())
-        return {{}, failure(fileName, QStringLiteral("画像ファイルではありません。"))};
-    if (format == "bmp" && !bmpIsComplete(head, file.size()))
-        return {{}, failure(fileName, QStringLiteral("画像のデータが途中で切れています。"))};
-    if ((format == "jpeg" || format == "jpg") && !jpegIsComplete(file))
-        return {{}, failure(fileName, QStringLiteral("画像のデータが途中で切れています。"))};
-
-    QImage image = reader.read();
-    if (image.isNull())
-        return {{}, failure(fileName, QStringLiteral("画像のデータが壊れています。"))};
-    return {image, {}};
+    QByteArray bytes;
+    const QString error = readWholeFile(fileName, &bytes);
+    if (!error.isEmpty())
+        return {{}, failure(fileName, error)};
+    return decode(fileName, std::move(bytes));
 }
 
 } // namespace hop::res

@@ -12,9 +12,11 @@ struct LoadedPicture {
     bool ok() const { return error.isEmpty(); }
 };
 
-// Pictures larger than this many pixels are refused before anything is allocated.
-inline constexpr qint64 kMaxPicturePixels = 4096LL * 4096LL;
+// A picture whose decoded pixels would need more memory than this is refused
+// before anything is allocated for it (8192 × 8192 at 32 bits still loads).
+inline constexpr qint64 kMaxDecodedBytes = 256LL << 20;
 
+// Never blocks: a pipe, a device or a socket under the name is refused, not opened for reading.
 LoadedPicture readPictureFile(const QString& fileName);
 
 } // namespace hop::res
