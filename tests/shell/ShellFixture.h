@@ -30,7 +30,11 @@ protected:
     {
         previousDir_ = QDir::currentPath();
         QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
-        shell::setMessageHook([this](const QString& text) { messages.append(text); });
+        shell::setMessageHook([this](const QString& text) {
+            messages.append(text);
+            // A box that opens under the piece cursor would show it over the box.
+            EXPECT_FALSE(QGuiApplication::overrideCursor()) << "a message opened with a cursor set";
+        });
         shell = std::make_unique<shell::Shell>();
         shell->sounds().setMuted(true);
         QObject::connect(shell.get(), &shell::Shell::quitRequested, [this] { ++quits; });
