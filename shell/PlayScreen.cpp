@@ -178,8 +178,14 @@ void PlayScreen::setDragIcon(int k, DragIcon icon)
 
 void PlayScreen::setVisible(const std::string& control, bool visible)
 {
-    if (QWidget* w = controls_.value(QString::fromStdString(control)))
-        w->setVisible(visible);
+    QWidget* w = controls_.value(QString::fromStdString(control));
+    if (!w)
+        return;
+    w->setVisible(visible);
+    // The roulette panel comes up with STOP under the keyboard: Enter or Space stops it.
+    if (visible)
+        if (auto* button = w->findChild<QPushButton*>())
+            button->setFocus(Qt::OtherFocusReason);
 }
 
 void PlayScreen::setEnabled(const std::string& control, bool enabled)
@@ -196,7 +202,7 @@ void PlayScreen::setEnabled(const std::string& control, bool enabled)
 
 void PlayScreen::setScreenEnabled(bool enabled)
 {
-    QWidget::setEnabled(enabled);
+    setInputBlocked(!enabled);
 }
 
 void PlayScreen::setTimerInterval(TimerId id, int ms)
@@ -226,7 +232,7 @@ void PlayScreen::stopTimer(TimerId id)
 void PlayScreen::showMessage(const std::string& text)
 {
     endDrag();
-    shell::showMessage(QString::fromStdString(text));
+    shell::showMessage(QString::fromStdString(text), this);
 }
 
 void PlayScreen::beep()

@@ -195,7 +195,7 @@ protected:
             ASSERT_TRUE(shell->menu()) << where;
         }
         if (shell->menu()) {
-            ASSERT_EQ(shell->menu()->isEnabled(), shell->version() == nullptr) << where;
+            ASSERT_EQ(shell->menu()->inputBlocked(), shell->version() != nullptr) << where;
         }
         for (const QString& m : shown)
             ASSERT_TRUE(allowed.count(m)) << where << ": unexpected message " << m.toStdString();
@@ -222,7 +222,7 @@ protected:
         ASSERT_GE(time, 0) << where;
         ASSERT_LE(time, s->game().timeLimit()) << where;
         ASSERT_FALSE(s->timer(TimerId::Timer1)->isActive() && s->timer(TimerId::Timer2)->isActive()) << where;
-        if (s->isEnabled()) {
+        if (!s->inputBlocked()) {
             ASSERT_EQ(s->findChild<QLabel*>(QStringLiteral("Label3"))->text(), "0") << where;
         }
         ASSERT_EQ(QGuiApplication::overrideCursor() != nullptr, s->dragging()) << where;
