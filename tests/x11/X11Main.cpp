@@ -49,7 +49,7 @@ std::string startXvfb(pid_t* pid)
     int fds[2];
     if (pipe(fds) != 0)
         return {};
-    *pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+    *pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
                  fds[1]);
     close(fds[1]);
     std::string number;
@@ -61,25 +61,39 @@ std::string startXvfb(pid_t* pid)
     return number.empty() ? std::string() : ":" + number;
 }
 
-bool windowManagerRunning(const std::string& display)
+// True once `display` accepts clients and, when asked, a window manager runs on it.
+bool ready(const std::string& display, bool needManager)
 {
     xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-    bool running = false;
-    if (!xcb_connection_has_error(c)) {
-        const char name[] = "_NET_SUPPORTING_WM_CHECK";
+    bool ok = !xcb_connection_has_error(c);
+    if (ok && needManager) {
+        // openbox names its theme on the root window once it has loaded it, late in its start.
+        const char name[] = "_OB_THEME";
         xcb_intern_atom_reply_t* atom =
             xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
         xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        ok = false;
         if (atom && atom->atom != XCB_ATOM_NONE) {
             xcb_get_property_reply_t* p = xcb_get_property_reply(
-                c, xcb_get_property(c, 0, screen->root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
-            running = p && xcb_get_property_value_length(p) == 4;
+                c, xcb_get_property(c, 0, screen->root, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
+            ok = p && xcb_get_property_value_length(p) > 0;
             std::free(p);
         }
         std::free(atom);
     }
     xcb_disconnect(c);
-    return running;
+    return ok;
+}
+
+bool waitUntilReady(const std::string& display, bool needManager)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!ready(display, needManager)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }
 
 void stop(pid_t pid)
@@ -98,28 +112,32 @@ int main(int argc, char** argv)
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
 
+    // Other test runs start X servers at the same time; a display lost to one of them
+    // is given up and another one started.
     pid_t xvfb = -1;
     pid_t openbox = -1;
-    const std::string display = startXvfb(&xvfb);
-    if (display.empty()) {
-        std::fprintf(stderr, "Xvfb did not start (scripts/install-deps installs it)\n");
+    std::string display;
+    for (int attempt = 0; attempt < 3 && openbox < 0; ++attempt) {
+        display = startXvfb(&xvfb);
+        if (!display.empty() && waitUntilReady(display, false)) {
+            setenv("DISPLAY", display.c_str(), 1);
+            openbox = spawn({"openbox", "--sm-disable"}, -1);
+            if (waitUntilReady(display, true))
+                break;
+        }
+        stop(openbox);
         stop(xvfb);
-        return 1;
+        openbox = xvfb = -1;
     }
-    setenv("DISPLAY", display.c_str(), 1);
-    openbox = spawn({"openbox", "--sm-disable"}, -1);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!windowManagerRunning(display) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
 
     int result = 1;
-    if (windowManagerRunning(display)) {
+    if (openbox > 0) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         QApplication app(argc, argv);
         hop::shell::setUpApplication();
         result = RUN_ALL_TESTS();
     } else {
-        std::fprintf(stderr, "openbox did not start on %s\n", display.c_str());
+        std::fprintf(stderr, "Xvfb and openbox did not start (scripts/install-deps installs them)\n");
     }
     stop(openbox);
     stop(xvfb);
