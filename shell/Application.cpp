@@ -1,8 +1,6 @@
 // Everything the game sets on its QApplication before the first screen opens.
 #include "shell/Application.h"
 
-#include "resources/BuiltinPictures.h"
-
 #include <QApplication>
 
 #include <cstdio>
@@ -27,7 +25,8 @@ void setUpApplication()
     QApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
     // Screens close and open within one event; only the shell decides when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(builtin::programIconSet());
+    // No application-wide icon: it would become the default of every window, and the
+    // title and the version window carry none. The desktop entry names the icon.
 }
 
 } // namespace hop::shell

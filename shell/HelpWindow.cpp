@@ -4,6 +4,7 @@
 #include "resources/BuiltinPictures.h"
 #include "shell/Screen.h"
 
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -51,6 +52,15 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser);
     resize(480, 420);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace hop::shell

@@ -13,6 +13,9 @@ public:
     // The topic the completion message points to.
     static QString masteryTopic() { return QStringLiteral("目指せ！ゲームマスター"); }
     static QString html();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace hop::shell

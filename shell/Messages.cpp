@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace hop::shell {
 
@@ -29,28 +30,29 @@ QString displayText(const QString& text)
     return shown;
 }
 
-void showMessage(const QString& text)
+void showMessage(const QString& text, QWidget* owner)
 {
     if (hook()) {
         hook()(text);
         return;
     }
-    // No parent: the screen behind may be disabled, and a box parented to it
-    // would be disabled with it.
-    QMessageBox box;
-    box.setObjectName(QStringLiteral("GameMessage"));
+    // A screen that ignores input still lets its own boxes through (see Screen).
+    // Held by a guard: should the owner go while the box is up, the box goes with it.
+    QPointer<QMessageBox> box = new QMessageBox(owner);
+    box->setObjectName(QStringLiteral("GameMessage"));
     // The game's own face: no second Japanese font is loaded just for the box.
-    box.setFont(gameFont(FontStyle{}));
-    box.setWindowTitle(QStringLiteral("Hopstone"));
-    box.setIcon(QMessageBox::NoIcon);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(displayText(text));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.setDefaultButton(QMessageBox::Ok);
+    box->setFont(gameFont(FontStyle{}));
+    box->setWindowTitle(QStringLiteral("Hopstone"));
+    box->setIcon(QMessageBox::NoIcon);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(displayText(text));
+    box->setStandardButtons(QMessageBox::Ok);
+    box->setDefaultButton(QMessageBox::Ok);
     // Some styles decorate dialog buttons with icons; the game's boxes carry none.
-    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok))
         ok->setIcon(QIcon());
-    box.exec();
+    box->exec();
+    delete box.data();
 }
 
 } // namespace hop::shell

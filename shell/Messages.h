@@ -5,10 +5,13 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace hop::shell {
 
-// Shows the message and returns once it has been acknowledged.
-void showMessage(const QString& text);
+// Shows the message and returns once it has been acknowledged. The box belongs to
+// `owner`, the screen it speaks for: the window manager treats it as that screen's dialog.
+void showMessage(const QString& text, QWidget* owner = nullptr);
 
 // Tests replace the box to record and acknowledge messages; pass nothing to restore it.
 using MessageHook = std::function<void(const QString& text)>;

@@ -174,8 +174,13 @@ void PlayScreen::showOverlay(Overlay overlay, bool shown)
 {
     QWidget* w = controls_.overlay(overlay);
     Q_ASSERT(w);
-    if (w)
-        w->setVisible(shown);
+    if (!w)
+        return;
+    w->setVisible(shown);
+    // The roulette panel comes up with STOP under the keyboard: Enter or Space stops it.
+    if (shown && overlay == Overlay::RoulettePanel)
+        if (QPushButton* stop = controls_.button(Button::Stop))
+            stop->setFocus(Qt::OtherFocusReason);
 }
 
 void PlayScreen::setButtonEnabled(Button button, bool enabled)
@@ -193,7 +198,7 @@ void PlayScreen::setButtonEnabled(Button button, bool enabled)
 
 void PlayScreen::setScreenEnabled(bool enabled)
 {
-    QWidget::setEnabled(enabled);
+    setInputBlocked(!enabled);
 }
 
 void PlayScreen::setTimerInterval(TimerId id, int ms)
@@ -223,7 +228,7 @@ void PlayScreen::stopTimer(TimerId id)
 void PlayScreen::showMessage(const std::string& text)
 {
     endDrag();
-    shell::showMessage(QString::fromStdString(text));
+    shell::showMessage(QString::fromStdString(text), this);
 }
 
 void PlayScreen::beep()

@@ -2,8 +2,10 @@
 #include "shell/Screen.h"
 
 #include "resources/BuiltinPictures.h"
+#include "shell/FrameExtents.h"
 #include "shell/ScreenBuilder.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -60,9 +62,10 @@ Screen::Screen(const ScreenLayout& layout) : QWidget(nullptr, flagsFor(layout)),
         setAutoFillBackground(true);
     }
     if (layout.programIcon) {
-        // The application's icon is the same picture, drawn once at start-up.
-        const QIcon appIcon = QGuiApplication::windowIcon();
-        setWindowIcon(appIcon.isNull() ? builtin::programIconSet() : appIcon);
+        // Drawn once and kept for the whole run (never destroyed after the application
+        // is gone); only the screens designed with it carry it.
+        static const QIcon* const icon = new QIcon(builtin::programIconSet());
+        setWindowIcon(*icon);
     }
     const QList<QWidget*> order = buildControls(this, layout.controls, layout.baseFont);
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -70,12 +73,11 @@ Screen::Screen(const ScreenLayout& layout) : QWidget(nullptr, flagsFor(layout)),
 }
 
 namespace {
-// The window manager's frame is known only once a framed window has been mapped;
-// later windows of the same kind are centred with the frame seen last.
-QMargins& lastFrame()
+// The frame of each kind of window, as the window manager last framed or described one.
+QMargins& knownFrame(Frame kind)
 {
-    static QMargins margins;
-    return margins;
+    static QMargins margins[3];
+    return margins[int(kind)];
 }
 } // namespace
 
@@ -85,20 +87,26 @@ void Screen::centre(int raiseTwips)
     if (!screen)
         return;
     QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (frame.isNull() && layout_.frame != Frame::None)
-        frame = lastFrame();
+    if (frame.isNull() && layout_.frame != Frame::None) {
+        if (knownFrame(layout_.frame).isNull())
+            knownFrame(layout_.frame) = askFrameExtents(this).value_or(QMargins());
+        frame = knownFrame(layout_.frame);
+    }
     const QSize outer = size().grownBy(frame);
     const QRect area = screen->geometry();
     const double left = (area.width() - outer.width()) / 2.0;
     const double top = (area.height() - outer.height()) / 2.0 - raiseTwips / double(kTwipsPerPixel);
-    move(area.left() + int(std::floor(left)), area.top() + int(std::floor(top)));
+    // Placed by its client area: the frame's corner is where the rule puts it, whether or
+    // not the platform already knows the frame it will draw there.
+    const QPoint corner(area.left() + int(std::floor(left)), area.top() + int(std::floor(top)));
+    setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
 }
 
 void Screen::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
     if (windowHandle() && layout_.frame != Frame::None && !windowHandle()->frameMargins().isNull())
-        lastFrame() = windowHandle()->frameMargins();
+        knownFrame(layout_.frame) = windowHandle()->frameMargins();
 }
 
 void Screen::focusFirstControl()
@@ -125,6 +133,41 @@ void Screen::setBackgroundPicture(const QImage& picture)
     update();
 }
 
+void Screen::setInputBlocked(bool blocked)
+{
+    if (blocked == inputBlocked_)
+        return;
+    inputBlocked_ = blocked;
+    // Input reaches a control through the application, whichever child it is aimed at.
+    if (blocked)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool Screen::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        break;
+    default:
+        return false;
+    }
+    // A message box is a window of its own, so it keeps taking input.
+    return watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
+}
+
 void Screen::closeFromProgram()
 {
     programClose_ = true;
@@ -134,7 +177,7 @@ void Screen::closeFromProgram()
 void Screen::closeEvent(QCloseEvent* event)
 {
     // A screen that ignores input ignores its close box too.
-    if (closing_ || (!isEnabled() && !programClose_)) {
+    if (closing_ || (inputBlocked_ && !programClose_)) {
         event->ignore();
         return;
     }

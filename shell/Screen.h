@@ -28,6 +28,10 @@ public:
     void focusFirstControl();
     // Drawn unscaled at the client area's origin, over the background colour.
     void setBackgroundPicture(const QImage& picture);
+    // A screen that ignores the player keeps its look: nothing greys, mouse and
+    // keyboard (its close box included) simply go nowhere. Its own message boxes still work.
+    void setInputBlocked(bool blocked);
+    bool inputBlocked() const { return inputBlocked_; }
     // Close from the game's own flow: allowed even while the screen ignores input.
     void closeFromProgram();
     bool isClosing() const { return closing_; }
@@ -39,6 +43,7 @@ Q_SIGNALS:
 protected:
     virtual void closeStep() {}
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -46,6 +51,7 @@ private:
     const ScreenLayout& layout_;
     QPixmap background_;
     bool closing_ = false;
+    bool inputBlocked_ = false;
     bool programClose_ = false;
 };
 

@@ -10,18 +10,22 @@
 #include "shell/Screen.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QPushButton>
 #include <QShortcut>
 
+#include <algorithm>
 
 namespace hop::shell {
 
 namespace {
 
+constexpr int kHelpWidth = 480;
+constexpr int kHelpMinWidth = 240;
 const QString kClick = QString::fromLatin1(modes::texts::kClickSound);
 
-// The version window: Enter presses OK wherever the focus is.
+// The version window: Enter presses OK wherever the focus is; Escape is its close box.
 class VersionWindow : public Screen {
 public:
     VersionWindow() : Screen(versionLayout()) {}
@@ -32,6 +36,10 @@ protected:
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             if (auto* ok = control<QPushButton>(QStringLiteral("Command1")))
                 ok->click();
+            return;
+        }
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            close();
             return;
         }
         Screen::keyPressEvent(event);
@@ -63,8 +71,18 @@ void Shell::start()
     title_ = title;
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
     picture->setPicture(builtin::titlePicture(pictureScale(title)));
-    // A click anywhere on the picture closes the title.
-    connect(picture, &PictureCell::pressed, title, [title] { title->close(); });
+    // A click is a left press and its release on the picture: another button, or a
+    // press dragged off the picture before release, leaves the title up.
+    connect(picture, &PictureCell::pressed, title, [picture](QMouseEvent* e) {
+        picture->setProperty("leftHeld", e->button() == Qt::LeftButton);
+    });
+    connect(picture, &PictureCell::released, title, [title, picture](QMouseEvent* e) {
+        const bool click = e->button() == Qt::LeftButton && picture->property("leftHeld").toBool() &&
+                           picture->rect().contains(e->position().toPoint());
+        picture->setProperty("leftHeld", false);
+        if (click)
+            title->close();
+    });
     connect(title, &Screen::closed, this, [this] {
         sounds_.play(kClick);
         showMenu();
@@ -95,7 +113,7 @@ void Shell::showMenu()
     connect(button("Command3"), &QPushButton::clicked, this, [openMode] { openMode(modes::Mode::Stages); });
     connect(button("Command4"), &QPushButton::clicked, this, [this, menu] {
         sounds_.play(kClick);
-        menu->setEnabled(false);
+        menu->setInputBlocked(true);
         openVersion();
     });
     connect(button("Command5"), &QPushButton::clicked, this, [this] {
@@ -134,21 +152,39 @@ void Shell::openPlay(modes::Mode kind)
     screen->focusFirstControl();
 }
 
-void Shell::offerHelp(QWidget* screen)
+void Shell::offerHelp(Screen* screen)
 {
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), screen);
-    connect(f1, &QShortcut::activated, this, &Shell::showHelp);
+    connect(f1, &QShortcut::activated, this, [this, screen] {
+        if (!screen->inputBlocked())
+            showHelp(screen);
+    });
 }
 
-void Shell::showHelp()
+void Shell::showHelp(QWidget* beside)
 {
-    if (!help_) {
+    if (!help_)
         help_ = new HelpWindow;
-        help_->move(help_->screen()->availableGeometry().center() - help_->rect().center());
-    }
+    if (beside)
+        placeBeside(help_, beside);
     help_->show();
     help_->raise();
     help_->activateWindow();
+}
+
+void Shell::placeBeside(QWidget* window, QWidget* game)
+{
+    // Help never covers the game, whose clock keeps running while the player reads.
+    // Its own frame is not known before it is shown: the game's frame stands in for it.
+    const QRect area = game->screen()->availableGeometry();
+    const QRect frame = game->frameGeometry();
+    const int sides = frame.width() - game->width();
+    const int rightRoom = area.right() - frame.right() - sides;
+    const int leftRoom = frame.left() - area.left() - sides;
+    window->resize(std::clamp(std::max(rightRoom, leftRoom), kHelpMinWidth, kHelpWidth), window->height());
+    const int x = rightRoom >= leftRoom ? frame.right() + 1 : frame.left() - window->width() - sides;
+    const int y = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - window->height()));
+    window->move(x, y);
 }
 
 void Shell::openVersion()
@@ -165,11 +201,18 @@ void Shell::openVersion()
     connect(window->control<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, window,
             [window] { window->close(); });
     connect(window, &Screen::closed, this, [this] {
-        if (Screen* m = menu())
-            m->setEnabled(true);
+        Screen* m = menu();
+        if (!m)
+            return;
+        m->setInputBlocked(false);
+        // The keyboard player carries on from the button that opened the window.
+        m->control(QStringLiteral("Command4"))->setFocus(Qt::OtherFocusReason);
+        m->activateWindow();
     });
     window->centre(300);
     window->show();
+    // A window manager may leave a newly mapped tool window unfocused; Enter must reach OK.
+    window->activateWindow();
     window->focusFirstControl();
 }
 

@@ -23,8 +23,8 @@ public:
     void showMenu();
     void openPlay(modes::Mode kind);
     void openVersion();
-    // F1 on the menu or a play screen.
-    void showHelp();
+    // F1 on the menu or a play screen: help opens beside that screen.
+    void showHelp(QWidget* beside = nullptr);
     QWidget* help() const { return help_; }
 
     // The open screens; one that has run its close step counts as gone.
@@ -42,7 +42,8 @@ Q_SIGNALS:
 
 private:
     void menuClosed();
-    void offerHelp(QWidget* screen);
+    void offerHelp(Screen* screen);
+    static void placeBeside(QWidget* window, QWidget* game);
     static Screen* open(Screen* screen) { return screen && !screen->isClosing() ? screen : nullptr; }
 
     res::SoundBoard sounds_;

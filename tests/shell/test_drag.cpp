@@ -31,7 +31,7 @@ protected:
         screen = openFromMenu("Command2");
         ASSERT_TRUE(screen);
         startAndReveal(screen);
-        ASSERT_TRUE(screen->isEnabled());
+        ASSERT_FALSE(screen->inputBlocked());
     }
 
     shell::PlayScreen* screen = nullptr;

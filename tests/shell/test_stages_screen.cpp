@@ -73,8 +73,9 @@ TEST_F(StagesScreen, TheRoulettePanelCoversTheBoardAndOnlyStopReacts)
     ASSERT_TRUE(panel->isVisible());
     screen->game().spinTick();
     shot("roulette");
-    EXPECT_TRUE(screen->isEnabled());
+    EXPECT_FALSE(screen->inputBlocked());
     EXPECT_TRUE(screen->timer(TimerId::Spin)->isActive());
+    EXPECT_EQ(QApplication::focusWidget(), screen->control(QStringLiteral("Command3"))) << "Enter stops it";
     // Whatever lies under the panel is hidden from the mouse and the eye.
     for (const QPoint p : {centreOf(screen, 1), centreOf(screen, 13), centreOf(screen, 21),
                            screen->control(QStringLiteral("Label7"))->geometry().center(),
@@ -91,7 +92,7 @@ TEST_F(StagesScreen, TheRoulettePanelCoversTheBoardAndOnlyStopReacts)
     QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command3")), Qt::LeftButton);
     EXPECT_EQ(messages.last(), "よし、ステージ3だな。");
     EXPECT_FALSE(panel->isVisible());
-    EXPECT_FALSE(screen->isEnabled()) << "the reveal follows with the screen disabled";
+    EXPECT_TRUE(screen->inputBlocked()) << "the reveal follows with input blocked";
     EXPECT_TRUE(screen->timer(TimerId::Reveal)->isActive());
     EXPECT_EQ(text(screen, "Label2"), "8");
     while (screen->timer(TimerId::Reveal)->isActive())

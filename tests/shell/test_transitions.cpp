@@ -28,7 +28,16 @@ TEST_F(ShellTest, TitleClickOpensTheMenuWithTheClickAfterTheOpeningSound)
     ASSERT_TRUE(shell->title());
     EXPECT_TRUE(shell->title()->isVisible());
     EXPECT_EQ(shell->sounds().log(), QStringList{"op.wav"});
-    QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
+    auto* picture = shell->title()->control<shell::PictureCell>(QStringLiteral("Image1"));
+    // Only a left click closes the title: not a right press, nor a press let go off the picture.
+    QTest::mousePress(picture, Qt::RightButton);
+    QTest::mouseRelease(picture, Qt::RightButton);
+    QTest::mousePress(picture, Qt::LeftButton);
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(-5, -5));
+    settle();
+    ASSERT_TRUE(shell->title());
+    EXPECT_FALSE(shell->menu());
+    QTest::mouseClick(picture, Qt::LeftButton);
     settle();
     EXPECT_FALSE(shell->title());
     ASSERT_TRUE(shell->menu());
@@ -71,14 +80,15 @@ TEST_F(ShellTest, ThePlayScreenIgnoresItsCloseBoxWhileTheHolesAreRevealed)
     toMenu();
     shell::PlayScreen* screen = openFromMenu("Command1");
     QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-    ASSERT_FALSE(screen->isEnabled());
+    ASSERT_TRUE(screen->inputBlocked());
+    EXPECT_TRUE(screen->control(QStringLiteral("Label4"))->isEnabled()) << "nothing greys";
     closeBox(screen);
     settle();
     EXPECT_EQ(shell->play(), screen);
     EXPECT_TRUE(screen->isVisible());
     while (screen->timer(TimerId::Reveal)->isActive())
         screen->game().revealTick();
-    EXPECT_TRUE(screen->isEnabled());
+    EXPECT_FALSE(screen->inputBlocked());
     EXPECT_TRUE(screen->timer(TimerId::Countdown)->isActive());
     closeBox(screen);
     settle();
@@ -86,25 +96,35 @@ TEST_F(ShellTest, ThePlayScreenIgnoresItsCloseBoxWhileTheHolesAreRevealed)
     EXPECT_TRUE(shell->menu());
 }
 
-TEST_F(ShellTest, TheVersionWindowHoldsTheMenuUntilEnterClosesIt)
+TEST_F(ShellTest, TheVersionWindowHoldsTheMenuUntilEnterOrEscapeClosesIt)
 {
     toMenu();
-    QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
-    settle();
-    ASSERT_TRUE(shell->version());
-    EXPECT_FALSE(shell->menu()->isEnabled());
-    EXPECT_EQ(shell->version()->windowTitle(), "バージョン情報");
-    EXPECT_EQ(QApplication::focusWidget(), shell->version()->control(QStringLiteral("Picture1")));
-    EXPECT_TRUE(shell->version()->control<shell::PictureCell>(QStringLiteral("Picture1"))->hasPicture());
-    // A second version window cannot be opened from the disabled menu.
-    QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
-    const auto before = shell->version();
-    EXPECT_EQ(shell->version(), before);
-    QTest::keyClick(shell->version()->control(QStringLiteral("Picture1")), Qt::Key_Return);
-    settle();
-    EXPECT_FALSE(shell->version());
-    EXPECT_TRUE(shell->menu()->isEnabled());
-    EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav", "001.wav"}));
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
+        settle();
+        ASSERT_TRUE(shell->version());
+        EXPECT_EQ(shell->version()->windowTitle(), "バージョン情報");
+        EXPECT_EQ(QApplication::focusWidget(), shell->version()->control(QStringLiteral("Picture1")));
+        EXPECT_TRUE(shell->version()->control<shell::PictureCell>(QStringLiteral("Picture1"))->hasPicture());
+        // The menu ignores the player but keeps its look.
+        ASSERT_TRUE(shell->menu()->inputBlocked());
+        QWidget* boardA = shell->menu()->control(QStringLiteral("Command1"));
+        EXPECT_TRUE(boardA->isEnabled());
+        QTest::mouseClick(boardA, Qt::LeftButton);
+        QTest::keyClick(boardA, Qt::Key_Space);
+        closeBox(shell->menu());
+        settle();
+        EXPECT_FALSE(shell->play());
+        ASSERT_TRUE(shell->menu());
+        EXPECT_EQ(quits, 0);
+        QTest::keyClick(shell->version()->control(QStringLiteral("Picture1")), key);
+        settle();
+        EXPECT_FALSE(shell->version());
+        EXPECT_FALSE(shell->menu()->inputBlocked());
+        // The keyboard carries on where it left the menu.
+        EXPECT_EQ(QApplication::focusWidget(), shell->menu()->control(QStringLiteral("Command4")));
+    }
+    EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav", "001.wav", "001.wav"}));
 }
 
 TEST_F(ShellTest, TheQuitButtonAndTheMenusCloseBoxEndTheProgram)
@@ -184,10 +204,14 @@ TEST_F(ShellTest, F1OpensOneHelpWindowWithTheMasteryTopic)
     const QString text = help->findChild<QTextBrowser*>(QStringLiteral("HelpText"))->toPlainText();
     EXPECT_TRUE(text.contains("目指せ！ゲームマスター"));
     EXPECT_TRUE(text.contains("パスワード"));
+    EXPECT_FALSE(help->frameGeometry().intersects(shell->menu()->frameGeometry())) << "help stands beside the game";
+    EXPECT_TRUE(shell->menu()->screen()->availableGeometry().contains(help->frameGeometry()));
     // From a play screen too, and still one window.
     shell::PlayScreen* screen = openFromMenu("Command2");
     QTest::keyClick(screen, Qt::Key_F1);
     EXPECT_EQ(shell->help(), help);
+    QTest::keyClick(help->findChild<QTextBrowser*>(), Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav", "001.wav"})) << "help is silent";
 }

@@ -197,7 +197,7 @@ protected:
             ASSERT_TRUE(shell->menu()) << where;
         }
         if (shell->menu()) {
-            ASSERT_EQ(shell->menu()->isEnabled(), shell->version() == nullptr) << where;
+            ASSERT_EQ(shell->menu()->inputBlocked(), shell->version() != nullptr) << where;
         }
         for (const QString& m : shown)
             ASSERT_TRUE(allowed.count(m)) << where << ": unexpected message " << m.toStdString();
@@ -224,7 +224,7 @@ protected:
         ASSERT_GE(time, 0) << where;
         ASSERT_LE(time, s->game().rules().timeLimit) << where;
         ASSERT_FALSE(s->timer(TimerId::Reveal)->isActive() && s->timer(TimerId::Countdown)->isActive()) << where;
-        if (s->isEnabled()) {
+        if (!s->inputBlocked()) {
             ASSERT_EQ(s->findChild<QLabel*>(QStringLiteral("Label3"))->text(), "0") << where;
         }
         ASSERT_EQ(QGuiApplication::overrideCursor() != nullptr, s->dragging()) << where;
