@@ -27,15 +27,22 @@ void setIdentity()
     QCoreApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
 }
 
+// The connection that proved the X server answers. It stays open until Qt has its
+// own: an X server resets when its last client leaves, and Qt connecting during
+// that reset would fail and abort, as a lone game on Xvfb found.
+xcb_connection_t* probe = nullptr;
+
 // A full handshake, so a server that refuses our credentials counts as absent, as it would for Qt.
 bool xServerAnswers()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return false;
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return answers;
+    probe = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(probe) == 0)
+        return true;
+    xcb_disconnect(probe);
+    probe = nullptr;
+    return false;
 }
 
 bool waylandCompositorAnswers()
@@ -118,6 +125,10 @@ bool displayAvailable()
 
 void setUpApplication()
 {
+    if (probe) {
+        xcb_disconnect(probe);
+        probe = nullptr;
+    }
     setIdentity();
     // Lets a Wayland compositor match the windows to the installed launcher and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(HOPSTONE_APP_ID));

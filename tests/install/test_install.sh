@@ -64,7 +64,9 @@ check_quiet_start() { # <command>
 
 # ---- on a display: click through title and menu into each play screen ----
 start_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+    # -noreset: between two xdotool calls no client may be left, and a server
+    # resetting just then would refuse the game's first connection.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
     pids+=($!)
     for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
     export DISPLAY=":$(cat "$scratch/display")"
@@ -80,7 +82,7 @@ wait_window() { # <caption> -> the id of the one visible window with that captio
         done
         sleep 0.1
     done
-    fail "no window '$1' appeared"
+    fail "no window '$1' appeared; the game said: $(cat "$scratch/game.log" 2>/dev/null)"
 }
 
 click_at() { # <window> <x fraction> <y fraction> of its size
