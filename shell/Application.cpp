@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QLibraryInfo>
 
 #include <xcb/xcb.h>
 
@@ -43,6 +45,13 @@ bool xServerAnswers()
     xcb_disconnect(probe);
     probe = nullptr;
     return false;
+}
+
+// Without Qt's Wayland plugin a compositor is no use to us: Qt would go on to X.
+bool waylandPluginInstalled()
+{
+    const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+    return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
 }
 
 bool waylandCompositorAnswers()
@@ -111,7 +120,7 @@ bool displayAvailable()
     const bool tryWayland = platform.isEmpty() || platform.contains("wayland");
     if (!tryX && !tryWayland)
         return true;
-    if ((tryX && xServerAnswers()) || (tryWayland && waylandCompositorAnswers()))
+    if ((tryX && xServerAnswers()) || (tryWayland && waylandCompositorAnswers() && waylandPluginInstalled()))
         return true;
     auto shown = [](const char* variable) {
         return qEnvironmentVariableIsSet(variable) ? "\"" + qgetenv(variable) + "\"" : QByteArray("unset");

@@ -52,6 +52,13 @@ check_tree() { # <folder holding the prefix's files> <the prefix as listed> <lis
         { cat "$scratch/as.log"; fail "the metainfo does not validate"; }
 }
 
+refused() { # <command> <arguments>: ends at once with status 2 and one line on stderr
+    local status=0
+    (cd "$scratch/empty" && "$@" >"$scratch/out.log" 2>"$scratch/err.log") || status=$?
+    [ "$status" = 2 ] && [ "$(wc -l <"$scratch/err.log")" = 1 ] && [ ! -s "$scratch/out.log" ] ||
+        fail "$* gave status $status and said: $(cat "$scratch/out.log" "$scratch/err.log")"
+}
+
 # The game started offscreen from an empty folder stays up and says nothing.
 check_quiet_start() { # <command>
     (cd "$scratch/empty" && exec env QT_QPA_PLATFORM=offscreen "$1" >"$scratch/quiet.log" 2>&1) &
@@ -137,11 +144,14 @@ files)
     mv "$scratch/prefix" "$scratch/moved"
     ln -s "$scratch/moved/bin/hopstone" "$scratch/empty/hop"
     for cmd in "$scratch/moved/bin/hopstone" "$scratch/empty/hop" "$scratch/moved/bin/H_Stone"; do
-        [ "$(cd "$scratch/empty" && "$cmd" --version)" = "Hopstone $version" ] || fail "$cmd --version"
-        (cd "$scratch/empty" && "$cmd" --help | grep -q -- --version) || fail "$cmd --help"
-        status=0; (cd "$scratch/empty" && "$cmd" --no-such-option 2>/dev/null) || status=$?
-        [ "$status" = 2 ] || fail "$cmd refused an unknown option with status $status"
+        [ "$(cd "$scratch/empty" && env -u DISPLAY "$cmd" --version)" = "Hopstone $version" ] || fail "$cmd --version"
+        (cd "$scratch/empty" && env -u DISPLAY "$cmd" --help | grep -q -- --version) || fail "$cmd --help"
+        refused "$cmd" --no-such-option
     done
+    # A display that names nothing: one line and status 2, never Qt's abort.
+    n=700; while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    DISPLAY=":$n" QT_QPA_PLATFORM='' refused "$scratch/moved/bin/hopstone"
+    (unset DISPLAY; WAYLAND_DISPLAY="$scratch/none" QT_QPA_PLATFORM='' refused "$scratch/moved/bin/hopstone")
     check_quiet_start "$scratch/moved/bin/hopstone"
     ;;
 run)
