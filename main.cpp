@@ -6,6 +6,8 @@
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = hop::shell::handleCommandLine(argc, argv))
+        return *status;
     if (!hop::shell::displayAvailable())
         return 2;
     QApplication app(argc, argv);

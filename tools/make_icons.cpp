@@ -1,27 +1,110 @@
-// Writes the program icon as PNGs for the desktop's hicolor theme, each size drawn for itself.
+// Writes the desktop icons for the hicolor theme: a PNG per size, each drawn for
+// itself by the game's own icon code, and a scalable SVG of the same drawing.
 #include "resources/BuiltinPictures.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 
+#include <cmath>
 #include <cstdio>
+
+namespace {
+
+constexpr int Sizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// Desktop icons leave a margin inside their canvas so a square tile does not look
+// bigger than the round and irregular icons beside it. At 16 pixels a margin would
+// cost the pieces their crispness, so the tile fills the canvas there.
+int marginFor(int size)
+{
+    return size < 20 ? 0 : size / 16;
+}
+
+QImage desktopIcon(int size)
+{
+    const int margin = marginFor(size);
+    QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter(&canvas).drawImage(margin, margin, builtin::programIcon(size - 2 * margin));
+    return canvas;
+}
+
+// The program icon's drawing in vectors, on a 256 canvas with the same margin and
+// proportions as the drawn sizes from 20 pixels up.
+QByteArray scalableIcon()
+{
+    constexpr int canvas = 256;
+    const int m = marginFor(canvas);
+    const int size = canvas - 2 * m;
+    const double border = std::max(1.0, std::round(size / 40.0));
+    const int pitch = 2 * static_cast<int>(std::lround(size * 0.15));
+    const int diameter = 2 * static_cast<int>(std::lround(size * 0.1));
+    const int rowHeight = static_cast<int>(std::lround(pitch * 0.87));
+    const double axis = m + size / 2.0;
+    const double top = m + (size - 2 * rowHeight - diameter) / 2 + diameter / 2.0;
+    const double xs[6] = {axis, axis - pitch / 2, axis + pitch / 2, axis - pitch, axis, axis + pitch};
+    const double ys[6] = {top, top + rowHeight, top + rowHeight, top + 2 * rowHeight, top + 2 * rowHeight,
+                          top + 2 * rowHeight};
+    auto at = [&](int piece) { return QStringLiteral("%1 %2").arg(xs[piece]).arg(ys[piece]); };
+
+    QString svg = QStringLiteral(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" viewBox=\"0 0 %1 %1\">\n"
+        "  <defs><radialGradient id=\"shine\" cx=\"0.325\" cy=\"0.3\" r=\"0.6\">"
+        "<stop offset=\"0\" stop-color=\"#6e6e6e\"/><stop offset=\"0.45\" stop-color=\"#141414\"/>"
+        "<stop offset=\"1\" stop-color=\"#000\"/></radialGradient></defs>\n")
+                      .arg(canvas);
+    svg += QStringLiteral("  <rect x=\"%1\" y=\"%1\" width=\"%2\" height=\"%2\" rx=\"%3\" fill=\"#fff\" "
+                          "stroke=\"#808080\" stroke-width=\"%4\"/>\n")
+               .arg(m + border / 2)
+               .arg(size - border)
+               .arg(size * 0.2)
+               .arg(border);
+    // Two zigzags: over the top from the middle row, and along the bottom.
+    svg += QStringLiteral("  <path d=\"M%1 L%2 L%3 M%4 L%5 L%6 L%7 L%8\" fill=\"none\" stroke=\"#dc0000\" "
+                          "stroke-width=\"%9\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n")
+               .arg(at(1), at(0), at(2), at(3), at(1), at(4), at(2), at(5))
+               .arg(size / 18.0, 0, 'f', 2);
+    for (int piece = 0; piece < 6; ++piece)
+        svg += QStringLiteral("  <circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"url(#shine)\"/>\n")
+                   .arg(xs[piece])
+                   .arg(ys[piece])
+                   .arg(diameter / 2.0);
+    svg += QStringLiteral("</svg>\n");
+    return svg.toUtf8();
+}
+
+bool write(const QDir& root, const QString& folder, const QString& file, auto&& save)
+{
+    return root.mkpath(folder) && save(root.filePath(folder + QLatin1Char('/') + file));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fputs("usage: make_icons <hicolor-folder>\n", stderr);
+    if (argc != 3) {
+        std::fputs("usage: make_icons <hicolor-folder> <icon-name>\n", stderr);
         return 2;
     }
     const QDir root(QString::fromLocal8Bit(argv[1]));
-    for (int size : {32, 48, 64, 128, 256}) {
-        const QString folder = QStringLiteral("%1x%1/apps").arg(size);
-        if (!root.mkpath(folder) ||
-            !builtin::programIcon(size).save(root.filePath(folder + QStringLiteral("/hopstone.png")), "PNG")) {
+    const QString name = QString::fromLocal8Bit(argv[2]);
+    for (int size : Sizes) {
+        if (!write(root, QStringLiteral("%1x%1/apps").arg(size), name + QStringLiteral(".png"),
+                   [&](const QString& path) { return desktopIcon(size).save(path, "PNG"); })) {
             std::fprintf(stderr, "make_icons: cannot write the %d pixel icon\n", size);
             return 1;
         }
+    }
+    if (!write(root, QStringLiteral("scalable/apps"), name + QStringLiteral(".svg"), [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(scalableIcon()) > 0;
+        })) {
+        std::fputs("make_icons: cannot write the scalable icon\n", stderr);
+        return 1;
     }
     return 0;
 }

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# Installs the built tree the ways a user and a packager do (staged, into a prefix
+# that is then moved, as a .deb unpacked into a scratch root) and plays each
+# installed copy from an empty folder, on a display of its own with xdotool as the
+# player (the offscreen platform cannot be clicked from outside). Never touches
+# the machine's own folders.
+#   test_install.sh <build-folder> <files|run|deb> <version> <application id>
+set -euo pipefail
+build=$(cd "$1" && pwd)
+what=$2
+version=$3
+id=$4
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+mkdir "$scratch/empty"
+
+# A sound server of our own, as on a desktop, so the game has no reason to complain
+# about sound; its private runtime folder keeps it from meeting any other.
+start_sound() {
+    mkdir -m 700 "$scratch/run" "$scratch/home"
+    export XDG_RUNTIME_DIR="$scratch/run" HOME="$scratch/home"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --load=module-null-sink \
+        --load=module-native-protocol-unix 2>/dev/null &
+    pids+=($!)
+    for _ in $(seq 100); do [ -S "$scratch/run/pulse/native" ] && return; sleep 0.1; done
+    fail "the sound server did not start"
+}
+
+# Every file a desktop and a packager look for, and each icon as big as its folder says.
+check_tree() { # <folder holding the prefix's files> <the prefix as listed> <list of installed files>
+    local root=$1 prefix=$2 list=$3 want icons=0
+    for want in bin/H_Stone bin/hopstone share/hopstone/back.kzt share/hopstone/koma.kzt \
+                share/hopstone/op.wav share/hopstone/001.wav share/applications/$id.desktop \
+                share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg; do
+        grep -qx "$prefix/$want" "$list" && [ -e "$root/$want" ] || fail "$want is not installed"
+    done
+    while read -r png; do
+        local folder size
+        folder=$(basename "$(dirname "$(dirname "$png")")")
+        size=$(file -b "$png" | grep -o '[0-9]* x [0-9]*' | tr -d ' ')
+        [ "$folder" = "$size" ] || fail "$png is $size pixels"
+        icons=$((icons + 1))
+    done < <(grep "/share/icons/hicolor/.*/apps/$id.png$" "$list" | sed "s|^$prefix|$root|")
+    [ "$icons" -ge 8 ] || fail "only $icons PNG icons installed"
+    [ -x "$root/bin/hopstone" ] || fail "hopstone is not executable"
+    desktop-file-validate "$root/share/applications/$id.desktop" || fail "the launcher does not validate"
+    appstreamcli validate --no-net --pedantic "$root/share/metainfo/$id.metainfo.xml" >"$scratch/as.log" 2>&1 ||
+        { cat "$scratch/as.log"; fail "the metainfo does not validate"; }
+}
+
+refused() { # <command> <arguments>: ends at once with status 2 and one line on stderr
+    local status=0
+    (cd "$scratch/empty" && "$@" >"$scratch/out.log" 2>"$scratch/err.log") || status=$?
+    [ "$status" = 2 ] && [ "$(wc -l <"$scratch/err.log")" = 1 ] && [ ! -s "$scratch/out.log" ] ||
+        fail "$* gave status $status and said: $(cat "$scratch/out.log" "$scratch/err.log")"
+}
+
+# ---- on a desktop: click through title and menu into each play screen ----
+start_desktop() {
+    start_sound
+    # -noreset: between two xdotool calls no client may be left, and a server
+    # resetting just then would refuse the game's first connection.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
+    pids+=($!)
+    for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$scratch/display")"
+    unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+}
+
+visible() { xdotool search --onlyvisible --class Hopstone 2>/dev/null || true; }
+
+wait_window() { # <caption> -> the id of the one visible window with that caption
+    for _ in $(seq 150); do
+        for w in $(visible); do
+            [ "$(xdotool getwindowname "$w")" = "$1" ] && { echo "$w"; return; }
+        done
+        sleep 0.1
+    done
+    fail "no window '$1' appeared; the game said: $(cat "$scratch/game.log" 2>/dev/null)"
+}
+
+click_at() { # <window> <x fraction> <y fraction> of its size
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove --window "$1" "$(awk "BEGIN{print int($WIDTH*($2))}")" "$(awk "BEGIN{print int($HEIGHT*($3))}")" click 1
+}
+
+# Starts <command> from the empty folder and presses menu button <row> (0, 1, 2).
+# Sets result to "ok" when the play screen is the one window open, "message" if a dialog shows instead.
+open_play_screen() { # <command> <row>
+    (cd "$scratch/empty" && exec "$1" >"$scratch/game.log" 2>&1) &
+    local pid=$! title menu screen
+    pids+=("$pid")
+    # The borderless title carries the application's name.
+    title=$(wait_window Hopstone)
+    click_at "$title" 0.5 0.5
+    menu=$(wait_window "Hopstoneのｹﾞｰﾑﾓｰﾄﾞ")
+    # The menu's buttons are in its left column, in rows a quarter of its height apart.
+    click_at "$menu" 0.18 "0.13 + $2 * 0.256"
+    screen=$(wait_window Hopstone)
+    sleep 0.5
+    if [ "$(visible | wc -l)" -ne 1 ] || xprop -id "$screen" _NET_WM_WINDOW_TYPE | grep -q DIALOG; then
+        result=message
+    else
+        result=ok
+        local class
+        class=$(xprop -id "$screen" WM_CLASS | sed 's/.*, "\(.*\)"/\1/')
+        grep -qx "StartupWMClass=$class" "$launcher" || fail "window class $class is not the launcher's"
+    fi
+    kill -0 "$pid" 2>/dev/null || fail "$1 ended: $(cat "$scratch/game.log")"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+    [ ! -s "$scratch/game.log" ] || fail "$1 printed: $(cat "$scratch/game.log")"
+}
+
+play_all_screens() { # <bin folder of an installed prefix>
+    launcher="$1/../share/applications/$id.desktop"
+    for row in 0 1 2; do
+        open_play_screen "$1/hopstone" "$row"
+        [ "$result" = ok ] || fail "play screen $row showed a message"
+    done
+}
+
+case "$what" in
+files)
+    # Staged: files land under DESTDIR and the manifest lists them there.
+    DESTDIR="$scratch/stage" cmake --install "$build" --prefix /opt/hopstone >/dev/null
+    check_tree "$scratch/stage/opt/hopstone" /opt/hopstone "$build/install_manifest.txt"
+    # --prefix, then the whole tree moved: the command finds its files from where it lies.
+    cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+    check_tree "$scratch/prefix" "$scratch/prefix" "$build/install_manifest.txt"
+    mv "$scratch/prefix" "$scratch/moved"
+    ln -s "$scratch/moved/bin/hopstone" "$scratch/empty/hop"
+    for cmd in "$scratch/moved/bin/hopstone" "$scratch/empty/hop" "$scratch/moved/bin/H_Stone"; do
+        [ "$(cd "$scratch/empty" && env -u DISPLAY "$cmd" --version)" = "Hopstone $version" ] || fail "$cmd --version"
+        (cd "$scratch/empty" && env -u DISPLAY "$cmd" --help | grep -q -- --version) || fail "$cmd --help"
+        refused "$cmd" --no-such-option
+    done
+    # A display that names nothing: one line and status 2, never Qt's abort.
+    n=700; while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    DISPLAY=":$n" QT_QPA_PLATFORM='' refused "$scratch/moved/bin/hopstone"
+    (unset DISPLAY; WAYLAND_DISPLAY="$scratch/none" QT_QPA_PLATFORM='' refused "$scratch/moved/bin/hopstone")
+    ;;
+run)
+    cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+    mv "$scratch/prefix" "$scratch/moved"
+    start_desktop
+    play_all_screens "$scratch/moved/bin"
+    # The game itself still reads its files from where it starts: from elsewhere they are missing.
+    open_play_screen "$scratch/moved/bin/H_Stone" 0
+    [ "$result" = message ] || fail "H_Stone opened Board A without its files"
+    ;;
+deb)
+    (cd "$build" && cpack -G DEB -B "$scratch/deb" >/dev/null)
+    deb=$(ls "$scratch"/deb/hopstone_*.deb)
+    info=$(dpkg-deb -I "$deb")
+    for want in "Package: hopstone" "Section: games" "Depends: .*libqt6widgets6" "Depends: .*libqt6multimedia6" \
+                "Depends: .*libc6" "Recommends: .*fonts-"; do
+        grep -q "^ $want" <<<"$info" || fail "the package's control data lacks '$want'"
+    done
+    dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\.||' >"$scratch/contents"
+    dpkg-deb -x "$deb" "$scratch/root"
+    check_tree "$scratch/root/usr" /usr "$scratch/contents"
+    start_desktop
+    play_all_screens "$scratch/root/usr/bin"
+    ;;
+*) fail "unknown check $what" ;;
+esac
