@@ -1,5 +1,7 @@
 // The title picture: the game's name under a pyramid of pieces on pale sea-green.
 #include "resources/BuiltinPictures.h"
+
+#include "modes/Texts.h"
 #include "resources/BuiltinPixels.h"
 
 #include <QFont>
@@ -106,7 +108,7 @@ void drawName(QPainter& painter)
     font.setStyleHint(QFont::Serif);
     font.setBold(true);
     font.setPixelSize(64);
-    const QPainterPath name = fittedText(QStringLiteral("Hopstone"), font, QRectF(20, 136, 210, 46));
+    const QPainterPath name = fittedText(QString::fromUtf8(hop::modes::texts::kApplicationTitle), font, QRectF(20, 136, 210, 46));
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0xFF, 0xFF, 0xFF, 170));

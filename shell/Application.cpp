@@ -1,6 +1,8 @@
 // Everything the game settles before and right after its QApplication is made.
 #include "shell/Application.h"
 
+#include "modes/Texts.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -23,7 +25,7 @@ void setIdentity()
     // The name only, not a display name: Qt would append a display name to every
     // window caption that does not already end with it. The name is also the
     // class in the windows' WM_CLASS, which the launcher's StartupWMClass matches.
-    QCoreApplication::setApplicationName(QStringLiteral("Hopstone"));
+    QCoreApplication::setApplicationName(QString::fromUtf8(modes::texts::kApplicationTitle));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
 }
 

@@ -1,8 +1,10 @@
 // Help is plain rich text in a browser widget, so it reads aloud and selects like text.
 #include "shell/HelpWindow.h"
 
+#include "modes/Texts.h"
+
 #include "resources/BuiltinPictures.h"
-#include "shell/Screen.h"
+#include "shell/ScreenBuilder.h"
 
 #include <QKeyEvent>
 #include <QTextBrowser>
@@ -40,7 +42,7 @@ QString HelpWindow::html()
 HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window)
 {
     setObjectName(QStringLiteral("Help"));
-    setWindowTitle(QStringLiteral("Hopstone ヘルプ"));
+    setWindowTitle(QString::fromUtf8(modes::texts::kApplicationTitle) + QStringLiteral(" ヘルプ"));
     setWindowIcon(builtin::programIconSet());
     setAttribute(Qt::WA_DeleteOnClose);
     auto* browser = new QTextBrowser(this);

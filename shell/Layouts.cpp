@@ -111,7 +111,7 @@ const ScreenLayout& menuLayout()
                            .top = top, .width = 2775, .height = 735, .tab = tab, .wrap = true};
     };
     static const ScreenLayout l{
-        .name = "Form4", .caption = "Hopstoneのｹﾞｰﾑﾓｰﾄﾞ", .frame = Frame::Fixed, .programIcon = true,
+        .name = "Form4", .caption = QString::fromUtf8(modes::texts::kApplicationTitle) + QStringLiteral("のｹﾞｰﾑﾓｰﾄﾞ"), .frame = Frame::Fixed, .programIcon = true,
         .clientWidth = 4590, .clientHeight = 3750,
         .controls = {
             button("Command1", "ボード - A", 120, 240, 0),
@@ -141,7 +141,7 @@ const ScreenLayout& versionLayout()
         .name = "Form6", .caption = "バージョン情報", .frame = Frame::FixedTool, .clientWidth = 4815,
         .clientHeight = 1995,
         .controls = {
-            {.name = "Label1", .kind = K::Label, .text = "Hopstone Version0.82", .left = 600, .top = 240,
+            {.name = "Label1", .kind = K::Label, .text = QString::fromUtf8(modes::texts::kApplicationTitle) + QStringLiteral(" Version" HOPSTONE_VERSION), .left = 600, .top = 240,
              .width = 4095, .height = 255, .tab = 0, .font = FontStyle{12.0, true}, .foreground = kRed,
              .align = Align::Center},
             {.name = "Picture1", .kind = K::PictureBox, .left = 120, .top = 120, .width = 480, .height = 480,

@@ -1,7 +1,9 @@
 // Every message box of the game goes through here.
 #include "shell/Messages.h"
 
-#include "shell/Screen.h"
+#include "modes/Texts.h"
+
+#include "shell/ScreenBuilder.h"
 
 #include <QApplication>
 #include <QAbstractButton>
@@ -42,7 +44,7 @@ void showMessage(const QString& text, QWidget* owner)
     box->setObjectName(QStringLiteral("GameMessage"));
     // The game's own face: no second Japanese font is loaded just for the box.
     box->setFont(gameFont(FontStyle{}));
-    box->setWindowTitle(QStringLiteral("Hopstone"));
+    box->setWindowTitle(QString::fromUtf8(modes::texts::kApplicationTitle));
     box->setIcon(QMessageBox::NoIcon);
     box->setTextFormat(Qt::PlainText);
     box->setText(displayText(text));

@@ -17,18 +17,6 @@
 
 namespace hop::shell {
 
-QFont gameFont(const FontStyle& entry)
-{
-    QFont font;
-    // A bare "MS PGothic" would fall back to a Latin face on Linux; the list
-    // finds a Japanese Gothic wherever one is installed.
-    font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSizeF(entry.points);
-    font.setBold(entry.bold);
-    font.setUnderline(entry.underline);
-    return font;
-}
-
 int pictureScale(const QWidget* widget)
 {
     return std::max(1, int(std::ceil(widget->devicePixelRatioF())));

@@ -55,8 +55,6 @@ private:
     bool programClose_ = false;
 };
 
-QFont gameFont(const FontStyle& entry);
-
 // The whole factor the built-in pictures are drawn at for this widget's screen.
 int pictureScale(const QWidget* widget);
 

@@ -3,7 +3,6 @@
 
 #include "shell/FitLabel.h"
 #include "shell/PictureCell.h"
-#include "shell/Screen.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,18 @@
 #include <algorithm>
 
 namespace hop::shell {
+
+QFont gameFont(const FontStyle& entry)
+{
+    QFont font;
+    // A bare "MS PGothic" would fall back to a Latin face on Linux; the list
+    // finds a Japanese Gothic wherever one is installed.
+    font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSizeF(entry.points);
+    font.setBold(entry.bold);
+    font.setUnderline(entry.underline);
+    return font;
+}
 
 QRect twipsRect(int left, int top, int width, int height)
 {

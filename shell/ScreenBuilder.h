@@ -3,6 +3,7 @@
 
 #include "shell/Layout.h"
 
+#include <QFont>
 #include <QWidget>
 
 namespace hop::shell {
@@ -11,5 +12,8 @@ namespace hop::shell {
 QList<QWidget*> buildControls(QWidget* parent, const std::vector<ControlEntry>& controls, const FontStyle& baseFont);
 
 QRect twipsRect(int left, int top, int width, int height);
+
+// The game's face at a layout's size and style: the designed Gothic, or a stand-in.
+QFont gameFont(const FontStyle& entry);
 
 } // namespace hop::shell
