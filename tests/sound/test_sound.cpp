@@ -1,0 +1,240 @@
+// Sounds as a player hears them: every start against a real PulseAudio daemon, its
+// null sink's monitor recorded and cut into bursts.
+#include "tests/shell/ShellFixture.h"
+#include "tests/sound/SoundServer.h"
+
+#include "resources/SoundBoard.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace hop;
+using namespace hop::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+SoundServer& server()
+{
+    static SoundServer s;
+    static const bool started = s.start();
+    if (!started)
+        ADD_FAILURE() << "no PulseAudio daemon with a recorded null sink; see " << s.log();
+    return s;
+}
+
+struct WaveSpec {
+    int tag = 1;  // 1 integer PCM, 3 float
+    int bits = 16;
+    int channels = 1;
+    int rate = SoundServer::kRate;
+    int ms = 12;
+    int listBytes = 0;  // a LIST chunk before the data
+};
+
+void put(QByteArray& b, quint32 v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        b.append(char(v >> (8 * i)));
+}
+
+// A 1 kHz tone at half scale, sharp-edged so its length can be read off the recording.
+QByteArray wave(const WaveSpec& w, qint64 dataBytes = -1)
+{
+    QByteArray data;
+    const int frames = w.rate * w.ms / 1000;
+    for (int i = 0; i < frames * w.channels; ++i) {
+        const double v = 0.5 * std::sin(2 * M_PI * 1000.0 * (i / w.channels) / w.rate);
+        if (w.tag == 3) {
+            float f = float(v);
+            quint32 bits;
+            std::memcpy(&bits, &f, 4);
+            put(data, bits, 4);
+        } else if (w.bits == 8) {
+            put(data, quint32(std::lround(128 + 127 * v)), 1);
+        } else {
+            put(data, quint32(qint32(std::lround(v * ((1 << (w.bits - 1)) - 1)))), w.bits / 8);
+        }
+    }
+    if (dataBytes >= 0)
+        data.resize(dataBytes, char(w.bits == 8 ? 128 : 0));
+    QByteArray b("RIFF");
+    put(b, quint32(4 + 24 + (w.listBytes ? 8 + w.listBytes : 0) + 8 + data.size()), 4);
+    b.append("WAVEfmt ");
+    put(b, 16, 4);
+    put(b, quint32(w.tag), 2);
+    put(b, quint32(w.channels), 2);
+    put(b, quint32(w.rate), 4);
+    put(b, quint32(w.rate * w.channels * w.bits / 8), 4);
+    put(b, quint32(w.channels * w.bits / 8), 2);
+    put(b, quint32(w.bits), 2);
+    if (w.listBytes) {
+        b.append("LIST");
+        put(b, quint32(w.listBytes), 4);
+        b.append(QByteArray(w.listBytes, 'i'));
+    }
+    b.append("data");
+    put(b, quint32(data.size()), 4);
+    return b + data;
+}
+
+QString write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+struct Start {
+    Clock::time_point at;
+    double lengthMs;  // the file's length; 0 for a file that must stay silent
+};
+
+double msBetween(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// Plays (file, length) pairs at the given offsets and returns what was started when.
+std::vector<Start> playAt(res::SoundBoard& sounds, const std::vector<std::tuple<int, QString, double>>& plan)
+{
+    std::vector<Start> starts;
+    const Clock::time_point t0 = Clock::now() + 50ms;
+    for (const auto& [offset, file, length] : plan) {
+        std::this_thread::sleep_until(t0 + std::chrono::milliseconds(offset));
+        starts.push_back({Clock::now(), length});
+        sounds.play(file);
+    }
+    std::this_thread::sleep_for(800ms);
+    return starts;
+}
+
+// One burst per start, each as long as its file unless the next start cuts it (a
+// sound cut by one that follows at once merges with it), onsets spaced as started.
+void expectHeard(std::size_t from, const std::vector<Start>& starts)
+{
+    std::vector<Start> expected;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        if (starts[i].lengthMs == 0)
+            continue;
+        double length = starts[i].lengthMs;
+        if (i + 1 < starts.size())
+            length = std::min(length, msBetween(starts[i].at, starts[i + 1].at));
+        if (!expected.empty() && msBetween(expected.back().at, starts[i].at) <= expected.back().lengthMs + 3)
+            expected.back().lengthMs = msBetween(expected.back().at, starts[i].at) + length;
+        else
+            expected.push_back({starts[i].at, length});
+    }
+    const std::vector<Burst> heard = findBursts(server().samples(), from);
+    std::string lengths;
+    for (const Burst& b : heard)
+        lengths += std::to_string(int(b.onsetMs)) + "+" + std::to_string(int(b.lengthMs)) + " ";
+    ASSERT_EQ(heard.size(), expected.size()) << "bursts heard (onset+length ms): " << lengths;
+    for (std::size_t k = 0; k < heard.size(); ++k) {
+        EXPECT_NEAR(heard[k].lengthMs, expected[k].lengthMs, 5) << "burst " << k << ": " << lengths;
+        EXPECT_NEAR(heard[k].onsetMs - heard[0].onsetMs, msBetween(expected[0].at, expected[k].at), 10)
+            << "burst " << k << ": " << lengths;
+    }
+}
+
+} // namespace
+
+TEST(SoundPath, EveryStartIsHeardFromItsFirstSampleUntilItEndsOrTheNextCutsIt)
+{
+    QTemporaryDir dir;
+    const QString click = write(dir.filePath("click.wav"), wave({.ms = 12, .listBytes = 4000}));
+    const QString tick = write(dir.filePath("tick.wav"), wave({.bits = 24, .channels = 2, .rate = 44100, .ms = 100}));
+    const QString opening = write(dir.filePath("op.wav"), wave({.tag = 3, .bits = 32, .channels = 2, .ms = 600}));
+    const QString tock = write(dir.filePath("tock.wav"), wave({.bits = 8, .rate = 22050, .ms = 60}));
+    server();
+    res::SoundBoard sounds;
+    playAt(sounds, {{0, click, 12}});  // the first sound also connects to the server
+    const std::size_t from = server().samples().size();
+
+    std::vector<std::tuple<int, QString, double>> plan;
+    for (int i = 0; i < 23; ++i)
+        plan.emplace_back(30 * i, click, 12);  // the reveal
+    for (int i = 0; i < 4; ++i)
+        plan.emplace_back(1200 + 980 * i, tick, 100);  // the clock
+    plan.insert(plan.end(), {{5000, opening, 600}, {5250, click, 12},  // the title clicked away early
+                             {5800, tock, 60}, {6100, dir.filePath("missing.wav"), 0}, {6400, tock, 60}});
+    expectHeard(from, playAt(sounds, plan));
+}
+
+TEST(SoundPath, HostileWaveFilesStaySilentAndTheNextSoundStillPlays)
+{
+    QTemporaryDir dir;
+    const QString click = write(dir.filePath("001.wav"), wave({}));
+    QStringList hostile;
+    for (int rate : {1, 10, 20, 40})
+        hostile << write(dir.filePath(QStringLiteral("rate%1.wav").arg(rate)), wave({.rate = rate, .ms = 4000}));
+    // Stereo data that is not whole frames, silent where whole frames can be played.
+    for (int bytes : {6, 10, 1002})
+        hostile << write(dir.filePath(QStringLiteral("s16-%1.wav").arg(bytes)), wave({.channels = 2, .ms = 0}, bytes));
+    for (int bytes : {3, 1001, 44101})
+        hostile << write(dir.filePath(QStringLiteral("s8-%1.wav").arg(bytes)), wave({.bits = 8, .channels = 2, .ms = 0}, bytes));
+    QByteArray truncated = wave({.ms = 100});
+    hostile << write(dir.filePath("cut.wav"), truncated.left(truncated.size() / 2))
+            << write(dir.filePath("empty.wav"), {}) << write(dir.filePath("text.wav"), QByteArray(300, 'x'));
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("fifo.wav")).constData(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", QFile::encodeName(dir.filePath("device.wav")).constData()), 0);
+    const int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(dir.filePath("socket.wav")).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    hostile << dir.filePath("fifo.wav") << dir.filePath("device.wav") << dir.filePath("socket.wav");
+    // Two 60 MB files of silence, sparse on disk.
+    for (const char* name : {"huge1.wav", "huge2.wav"}) {
+        QByteArray header = wave({}, 0);
+        header.chop(4);
+        put(header, 60 << 20, 4);
+        const QString path = write(dir.filePath(name), header);
+        ASSERT_EQ(truncate(QFile::encodeName(path).constData(), 44 + (60 << 20)), 0);
+        hostile << path;
+    }
+
+    server();
+    res::SoundBoard sounds;
+    playAt(sounds, {{0, click, 12}});
+    const std::size_t from = server().samples().size();
+    std::vector<std::tuple<int, QString, double>> plan;
+    for (int i = 0; i < hostile.size(); ++i)
+        plan.insert(plan.end(), {{150 * i, hostile[i], 0}, {150 * i + 60, click, 12}});
+    expectHeard(from, playAt(sounds, plan));
+    close(socketFd);
+}
+
+// The real screens: title, menu, Board B, START with its reveal, two clock ticks, close.
+TEST_F(ShellTest, EverySoundPlaceOfAGameIsHeardOnce)
+{
+    useScratchFolder();
+    write(QStringLiteral("op.wav"), wave({.ms = 300}));
+    write(QStringLiteral("001.wav"), wave({}));
+    const std::size_t from = server().samples().size();
+    shell->sounds().setMuted(false);
+    shell->start();
+    QTest::qWait(500);
+    QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
+    QTest::qWait(200);
+    shell::PlayScreen* board = openFromMenu("Command2");
+    ASSERT_TRUE(board);
+    QTest::qWait(200);
+    QTest::mouseClick(board->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+    QTest::qWait(500 + 22 * 30 + 2 * 980 + 400);
+    ASSERT_EQ(text(board, "TIM"), "118") << "two clock ticks";
+    board->close();
+    QTest::qWait(500);
+    // op.wav, the title's close, the menu button, START, 23 reveal ticks, 2 clock ticks, the close.
+    EXPECT_EQ(findBursts(server().samples(), from).size(), 30u);
+    EXPECT_EQ(shell->sounds().log().size(), 30);
+}
