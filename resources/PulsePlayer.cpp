@@ -194,6 +194,8 @@ void PulsePlayer::feed(std::size_t bytes, bool replace)
         copied = std::min(wanted, wave_->samples.size() - position_);
         std::memcpy(out, wave_->samples.data() + position_, copied * 2);
         position_ += copied;
+        if (position_ == wave_->samples.size())
+            wave_.reset();  // a long sound's memory goes as soon as it has been heard
     }
     std::memset(out + copied, 0, (wanted - copied) * 2);
     silentBytes_ += (wanted - copied) * 2;

@@ -124,14 +124,19 @@ bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes)
             const std::size_t frames = std::min<std::size_t>(std::size_t(size), maxDataBytes) / frameBytes;
             if (frames == 0)
                 return false;
-            std::vector<unsigned char> raw(frames * frameBytes);
-            if (!readAt(fd, at + 8, raw.data(), raw.size()))
-                return false;
             wave->rate = rate;
             wave->channels = channels;
             wave->samples.resize(frames * std::size_t(channels));
-            for (std::size_t i = 0; i < wave->samples.size(); ++i)
-                wave->samples[i] = toSample(&raw[i * std::size_t(sampleBytes)], sampleBytes, encoding);
+            // In pieces, so a long file never sits in memory twice.
+            unsigned char raw[64 * 1024];
+            const std::size_t perPiece = sizeof raw / frameBytes * std::size_t(channels);
+            for (std::size_t done = 0; done < wave->samples.size(); done += perPiece) {
+                const std::size_t n = std::min(perPiece, wave->samples.size() - done);
+                if (!readAt(fd, at + 8 + off_t(done) * sampleBytes, raw, n * std::size_t(sampleBytes)))
+                    return false;
+                for (std::size_t i = 0; i < n; ++i)
+                    wave->samples[done + i] = toSample(&raw[i * std::size_t(sampleBytes)], sampleBytes, encoding);
+            }
             return true;
         }
         at += 8 + size + (size & 1);

@@ -2,14 +2,15 @@
 // and the bursts of sound found in the recording.
 #pragma once
 
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
-
-#include <sys/types.h>
 
 namespace hop::test {
 
@@ -22,23 +23,22 @@ public:
     // Starts the daemon and the recording, and waits until the recording keeps real
     // time. Points this process's PulseAudio clients at the daemon.
     bool start();
-    void stop();
-    ~SoundServer() { stop(); }
+    ~SoundServer();
 
-    // The recording so far, and when a sample of it was heard (at the latest).
+    // The recording so far, and when a sample of it had arrived here: at the latest,
+    // the sample was in the sink this long after it was started.
     std::vector<std::int16_t> samples();
     Clock::time_point timeOf(std::size_t sample);
 
-    std::string log() const { return dir_ + "/daemon.log"; }
+    QString log() const { return dir_.filePath(QStringLiteral("daemon.log")); }
 
 private:
-    void readRecording(int fd);
-    std::size_t recorded();
+    void record();
 
-    std::string dir_;
-    pid_t daemon_ = -1;
-    pid_t recorder_ = -1;
-    std::thread reader_;
+    QTemporaryDir dir_;
+    QProcess daemon_;
+    std::thread recorder_;
+    std::atomic<bool> stop_ = false;
     std::mutex mutex_;
     std::vector<std::int16_t> samples_;
     // (samples recorded so far, when they had arrived), one per read

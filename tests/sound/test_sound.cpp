@@ -7,13 +7,11 @@
 
 #include <QFile>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace hop;
@@ -22,14 +20,24 @@ using namespace std::chrono_literals;
 
 namespace {
 
-SoundServer& server()
-{
-    static SoundServer s;
-    static const bool started = s.start();
-    if (!started)
-        ADD_FAILURE() << "no PulseAudio daemon with a recorded null sink; see " << s.log();
-    return s;
-}
+// One daemon for the whole program, stopped before the application goes.
+class Heard : public ShellTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        server_ = new SoundServer;
+        started_ = server_->start();
+    }
+    static void TearDownTestSuite() { delete server_; }
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        ASSERT_TRUE(started_) << "no PulseAudio daemon with a recorded null sink; see " << server_->log().toStdString();
+    }
+    static SoundServer& server() { return *server_; }
+    static inline SoundServer* server_ = nullptr;
+    static inline bool started_ = false;
+};
 
 struct WaveSpec {
     int tag = 1;  // 1 integer PCM, 3 float
@@ -40,50 +48,30 @@ struct WaveSpec {
     int listBytes = 0;  // a LIST chunk before the data
 };
 
-void put(QByteArray& b, quint32 v, int bytes)
+QByteArray le(qint64 v, int bytes)
 {
+    QByteArray b;
     for (int i = 0; i < bytes; ++i)
         b.append(char(v >> (8 * i)));
+    return b;
 }
 
 // A 1 kHz tone at half scale, sharp-edged so its length can be read off the recording.
 QByteArray wave(const WaveSpec& w, qint64 dataBytes = -1)
 {
     QByteArray data;
-    const int frames = w.rate * w.ms / 1000;
-    for (int i = 0; i < frames * w.channels; ++i) {
+    for (int i = 0; i < w.rate * w.ms / 1000 * w.channels; ++i) {
         const double v = 0.5 * std::sin(2 * M_PI * 1000.0 * (i / w.channels) / w.rate);
-        if (w.tag == 3) {
-            float f = float(v);
-            quint32 bits;
-            std::memcpy(&bits, &f, 4);
-            put(data, bits, 4);
-        } else if (w.bits == 8) {
-            put(data, quint32(std::lround(128 + 127 * v)), 1);
-        } else {
-            put(data, quint32(qint32(std::lround(v * ((1 << (w.bits - 1)) - 1)))), w.bits / 8);
-        }
+        data += w.tag == 3    ? le(std::bit_cast<quint32>(float(v)), 4)
+                : w.bits == 8 ? le(std::lround(128 + 127 * v), 1)
+                              : le(std::lround(v * ((1 << (w.bits - 1)) - 1)), w.bits / 8);
     }
     if (dataBytes >= 0)
         data.resize(dataBytes, char(w.bits == 8 ? 128 : 0));
-    QByteArray b("RIFF");
-    put(b, quint32(4 + 24 + (w.listBytes ? 8 + w.listBytes : 0) + 8 + data.size()), 4);
-    b.append("WAVEfmt ");
-    put(b, 16, 4);
-    put(b, quint32(w.tag), 2);
-    put(b, quint32(w.channels), 2);
-    put(b, quint32(w.rate), 4);
-    put(b, quint32(w.rate * w.channels * w.bits / 8), 4);
-    put(b, quint32(w.channels * w.bits / 8), 2);
-    put(b, quint32(w.bits), 2);
-    if (w.listBytes) {
-        b.append("LIST");
-        put(b, quint32(w.listBytes), 4);
-        b.append(QByteArray(w.listBytes, 'i'));
-    }
-    b.append("data");
-    put(b, quint32(data.size()), 4);
-    return b + data;
+    const QByteArray list = w.listBytes ? "LIST" + le(w.listBytes, 4) + QByteArray(w.listBytes, 'i') : QByteArray();
+    return "RIFF" + le(36 + list.size() + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(w.tag, 2) + le(w.channels, 2) +
+           le(w.rate, 4) + le(w.rate * w.channels * w.bits / 8, 4) + le(w.channels * w.bits / 8, 2) + le(w.bits, 2) +
+           list + "data" + le(data.size(), 4) + data;
 }
 
 QString write(const QString& path, const QByteArray& bytes)
@@ -104,8 +92,10 @@ double msBetween(Clock::time_point a, Clock::time_point b)
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
+using Plan = std::vector<std::tuple<int, QString, double>>;
+
 // Plays (file, length) pairs at the given offsets and returns what was started when.
-std::vector<Start> playAt(res::SoundBoard& sounds, const std::vector<std::tuple<int, QString, double>>& plan)
+std::vector<Start> playAt(res::SoundBoard& sounds, const Plan& plan)
 {
     std::vector<Start> starts;
     const Clock::time_point t0 = Clock::now() + 50ms;
@@ -120,7 +110,7 @@ std::vector<Start> playAt(res::SoundBoard& sounds, const std::vector<std::tuple<
 
 // One burst per start, each as long as its file unless the next start cuts it (a
 // sound cut by one that follows at once merges with it), onsets spaced as started.
-void expectHeard(std::size_t from, const std::vector<Start>& starts)
+void expectHeard(SoundServer& server, std::size_t from, const std::vector<Start>& starts)
 {
     std::vector<Start> expected;
     for (std::size_t i = 0; i < starts.size(); ++i) {
@@ -134,7 +124,7 @@ void expectHeard(std::size_t from, const std::vector<Start>& starts)
         else
             expected.push_back({starts[i].at, length});
     }
-    const std::vector<Burst> heard = findBursts(server().samples(), from);
+    const std::vector<Burst> heard = findBursts(server.samples(), from);
     std::string lengths;
     for (const Burst& b : heard)
         lengths += std::to_string(int(b.onsetMs)) + "+" + std::to_string(int(b.lengthMs)) + " ";
@@ -148,29 +138,28 @@ void expectHeard(std::size_t from, const std::vector<Start>& starts)
 
 } // namespace
 
-TEST(SoundPath, EveryStartIsHeardFromItsFirstSampleUntilItEndsOrTheNextCutsIt)
+TEST_F(Heard, EveryStartIsHeardFromItsFirstSampleUntilItEndsOrTheNextCutsIt)
 {
     QTemporaryDir dir;
     const QString click = write(dir.filePath("click.wav"), wave({.ms = 12, .listBytes = 4000}));
     const QString tick = write(dir.filePath("tick.wav"), wave({.bits = 24, .channels = 2, .rate = 44100, .ms = 100}));
     const QString opening = write(dir.filePath("op.wav"), wave({.tag = 3, .bits = 32, .channels = 2, .ms = 600}));
     const QString tock = write(dir.filePath("tock.wav"), wave({.bits = 8, .rate = 22050, .ms = 60}));
-    server();
     res::SoundBoard sounds;
     playAt(sounds, {{0, click, 12}});  // the first sound also connects to the server
     const std::size_t from = server().samples().size();
 
-    std::vector<std::tuple<int, QString, double>> plan;
+    Plan plan;
     for (int i = 0; i < 23; ++i)
         plan.emplace_back(30 * i, click, 12);  // the reveal
     for (int i = 0; i < 4; ++i)
         plan.emplace_back(1200 + 980 * i, tick, 100);  // the clock
     plan.insert(plan.end(), {{5000, opening, 600}, {5250, click, 12},  // the title clicked away early
                              {5800, tock, 60}, {6100, dir.filePath("missing.wav"), 0}, {6400, tock, 60}});
-    expectHeard(from, playAt(sounds, plan));
+    expectHeard(server(), from, playAt(sounds, plan));
 }
 
-TEST(SoundPath, HostileWaveFilesStaySilentAndTheNextSoundStillPlays)
+TEST_F(Heard, HostileWaveFilesStaySilentAndTheNextSoundStillPlays)
 {
     QTemporaryDir dir;
     const QString click = write(dir.filePath("001.wav"), wave({}));
@@ -187,35 +176,25 @@ TEST(SoundPath, HostileWaveFilesStaySilentAndTheNextSoundStillPlays)
             << write(dir.filePath("empty.wav"), {}) << write(dir.filePath("text.wav"), QByteArray(300, 'x'));
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("fifo.wav")).constData(), 0600), 0);
     ASSERT_EQ(symlink("/dev/zero", QFile::encodeName(dir.filePath("device.wav")).constData()), 0);
-    const int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(dir.filePath("socket.wav")).constData(), sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    hostile << dir.filePath("fifo.wav") << dir.filePath("device.wav") << dir.filePath("socket.wav");
+    hostile << dir.filePath("fifo.wav") << dir.filePath("device.wav");
     // Two 60 MB files of silence, sparse on disk.
     for (const char* name : {"huge1.wav", "huge2.wav"}) {
-        QByteArray header = wave({}, 0);
-        header.chop(4);
-        put(header, 60 << 20, 4);
-        const QString path = write(dir.filePath(name), header);
+        const QString path = write(dir.filePath(name), wave({}, 0).chopped(4) + le(60 << 20, 4));
         ASSERT_EQ(truncate(QFile::encodeName(path).constData(), 44 + (60 << 20)), 0);
         hostile << path;
     }
 
-    server();
     res::SoundBoard sounds;
     playAt(sounds, {{0, click, 12}});
     const std::size_t from = server().samples().size();
-    std::vector<std::tuple<int, QString, double>> plan;
+    Plan plan;
     for (int i = 0; i < hostile.size(); ++i)
         plan.insert(plan.end(), {{150 * i, hostile[i], 0}, {150 * i + 60, click, 12}});
-    expectHeard(from, playAt(sounds, plan));
-    close(socketFd);
+    expectHeard(server(), from, playAt(sounds, plan));
 }
 
 // The real screens: title, menu, Board B, START with its reveal, two clock ticks, close.
-TEST_F(ShellTest, EverySoundPlaceOfAGameIsHeardOnce)
+TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
 {
     useScratchFolder();
     write(QStringLiteral("op.wav"), wave({.ms = 300}));
