@@ -67,9 +67,17 @@ private:
                 path = std::move(pending_);
                 asked_ = false;
             }
-            // Starts that came while this one was read are dropped: the latest cuts them off anyway.
-            player_.start(load(path));
+            std::shared_ptr<const Wave> wave = load(path);
+            // A start that came while this one was read cuts it off at once: skip it.
+            if (!newer())
+                player_.start(std::move(wave));
         }
+    }
+
+    bool newer()
+    {
+        std::lock_guard lock(mutex_);
+        return asked_;
     }
 
     std::shared_ptr<const Wave> load(const std::string& path)
@@ -85,7 +93,7 @@ private:
             }
         }
         auto wave = std::make_shared<Wave>();
-        if (!decodeWave(fd, wave.get()))
+        if (!decodeWave(fd, wave.get(), kMaxWaveData, [this] { return newer(); }))
             return nullptr;
         std::erase_if(cache_, [&](const Cached& c) { return c.path == path; });
         if (wave->samples.size() <= kCachedSamples) {

@@ -66,11 +66,14 @@ std::int16_t toSample(const unsigned char* p, int bytes, Encoding encoding)
 
 int openRegularFile(const std::string& path, FileStamp* stamp)
 {
-    // O_NONBLOCK: opening a FIFO nobody writes to must not wait for a writer.
+    // A device is not even opened: opening some has effects of its own.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    // O_NONBLOCK: should the name become a FIFO meanwhile, opening it must not wait for a writer.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return -1;
@@ -80,7 +83,7 @@ int openRegularFile(const std::string& path, FileStamp* stamp)
     return fd;
 }
 
-bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes)
+bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes, const std::function<bool()>& abandon)
 {
     struct Closer {
         int fd;
@@ -132,6 +135,8 @@ bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes)
             const std::size_t perPiece = sizeof raw / frameBytes * std::size_t(channels);
             for (std::size_t done = 0; done < wave->samples.size(); done += perPiece) {
                 const std::size_t n = std::min(perPiece, wave->samples.size() - done);
+                if (abandon && abandon())
+                    return false;
                 if (!readAt(fd, at + 8 + off_t(done) * sampleBytes, raw, n * std::size_t(sampleBytes)))
                     return false;
                 for (std::size_t i = 0; i < n; ++i)

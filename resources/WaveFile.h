@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ int openRegularFile(const std::string& path, FileStamp* stamp);
 // Decodes 8/16/24/32-bit integer and 32/64-bit float PCM, mono or stereo, with any
 // chunks before the data. Returns false for anything it cannot play whole: a truncated
 // data chunk, a format it does not know, no whole frame. Takes ownership of fd.
-bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes = kMaxWaveData);
+// Gives up, between pieces of a long file, as soon as `abandon` says so.
+bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes = kMaxWaveData,
+                const std::function<bool()>& abandon = {});
 
 } // namespace hop::res

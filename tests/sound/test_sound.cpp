@@ -143,7 +143,8 @@ TEST_F(Heard, EveryStartIsHeardFromItsFirstSampleUntilItEndsOrTheNextCutsIt)
     QTemporaryDir dir;
     const QString click = write(dir.filePath("click.wav"), wave({.ms = 12, .listBytes = 4000}));
     const QString tick = write(dir.filePath("tick.wav"), wave({.bits = 24, .channels = 2, .rate = 44100, .ms = 100}));
-    const QString opening = write(dir.filePath("op.wav"), wave({.tag = 3, .bits = 32, .channels = 2, .ms = 600}));
+    // Float, and in the click's own rate and channels: the cut must not wait for a new stream.
+    const QString opening = write(dir.filePath("op.wav"), wave({.tag = 3, .bits = 32, .ms = 600}));
     const QString tock = write(dir.filePath("tock.wav"), wave({.bits = 8, .rate = 22050, .ms = 60}));
     res::SoundBoard sounds;
     playAt(sounds, {{0, click, 12}});  // the first sound also connects to the server
