@@ -129,8 +129,8 @@ void PulsePlayer::contextChanged(pa_context* context, void* self)
 
 void PulsePlayer::openStream()
 {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, std::uint32_t(wave_->rate), std::uint8_t(wave_->channels)};
-    stream_ = pa_stream_new(context_, "Hopstone", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16LE, std::uint32_t(wave_->rate), std::uint8_t(wave_->channels)};
+    stream_ = pa_stream_new(context_, "Hopstone", &format, nullptr);
     if (!stream_)
         return;
     streamRate_ = wave_->rate;
@@ -144,9 +144,9 @@ void PulsePlayer::openStream()
     pa_stream_set_write_callback(stream_, &PulsePlayer::streamWants, this);
     pa_buffer_attr attr;
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa_usec_to_bytes(kTargetLatency, &spec));
+    attr.tlength = std::uint32_t(pa_usec_to_bytes(kTargetLatency, &format));
     attr.prebuf = std::uint32_t(-1);
-    attr.minreq = std::uint32_t(pa_usec_to_bytes(kRequestSize, &spec));
+    attr.minreq = std::uint32_t(pa_usec_to_bytes(kRequestSize, &format));
     attr.fragsize = std::uint32_t(-1);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
         closeStream();

@@ -39,7 +39,7 @@ protected:
     static inline bool started_ = false;
 };
 
-struct WaveSpec {
+struct Tone {
     int tag = 1;  // 1 integer PCM, 3 float
     int bits = 16;
     int channels = 1;
@@ -57,7 +57,7 @@ QByteArray le(qint64 v, int bytes)
 }
 
 // A 1 kHz tone at half scale, sharp-edged so its length can be read off the recording.
-QByteArray wave(const WaveSpec& w, qint64 dataBytes = -1)
+QByteArray wave(const Tone& w, qint64 dataBytes = -1)
 {
     QByteArray data;
     for (int i = 0; i < w.rate * w.ms / 1000 * w.channels; ++i) {
