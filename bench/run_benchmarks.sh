@@ -11,7 +11,9 @@
 #   --long            the whole countdown: 120 ticks, about two minutes (and as long
 #                     again for the plain-QTimer baseline)
 #   --muted           no sounds in the game benchmarks (they play them by default, as the game does)
-#   --only LIST       comma-separated subset of: startup,memory,idle,move,countdown
+#   --only LIST       comma-separated subset of: startup,memory,idle,move,countdown,sound
+#   --pulse           run everything against a private PulseAudio daemon with a null sink
+#                     (the sound phase always starts one of its own)
 #
 # Without a DISPLAY the script starts itself again under xvfb-run. Every program's
 # own output is kept in <build-dir>/bench-results/ for the details behind the table.
@@ -19,7 +21,7 @@ set -euo pipefail
 
 original_args=("$@")
 if [[ $# -lt 1 || $1 == -h || $1 == --help ]]; then
-    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
 fi
 build=$(cd "$1" && pwd)
@@ -31,7 +33,8 @@ idle_seconds=10
 games=10
 ticks=10
 muted=()
-only=startup,memory,idle,move,countdown
+pulse=
+only=startup,memory,idle,move,countdown,sound
 while [[ $# -gt 0 ]]; do
     case $1 in
         --runs) runs=$2; shift 2 ;;
@@ -41,6 +44,7 @@ while [[ $# -gt 0 ]]; do
         --ticks) ticks=$2; shift 2 ;;
         --long) ticks=120; shift ;;
         --muted) muted=(--muted); shift ;;
+        --pulse) pulse=1; shift ;;
         --only) only=$2; shift 2 ;;
         *) echo "unknown option: $1" >&2; exit 2 ;;
     esac
@@ -62,7 +66,7 @@ fi
 
 bench=$build/bench
 game=$build/game
-for program in bench_startup_game bench_startup_bare bench_game_memory bench_idle bench_move bench_countdown; do
+for program in bench_startup_game bench_startup_bare bench_game_memory bench_idle bench_move bench_countdown bench_sound; do
     if [[ ! -x $bench/$program ]]; then
         echo "$bench/$program is missing: build the benchmarks first (HOPSTONE_BENCH=ON)" >&2
         exit 1
@@ -78,6 +82,23 @@ results=$build/bench-results
 mkdir -p "$results"
 cd "$game"
 
+# A sound server as a desktop has one: every sound call really reaches a sink.
+if [[ -n $pulse ]]; then
+    pulse_dir=$(mktemp -d /tmp/hopstone-bench-pulse-XXXXXX)
+    XDG_RUNTIME_DIR=$pulse_dir HOME=$pulse_dir DBUS_SESSION_BUS_ADDRESS=unix:path=$pulse_dir/no-bus DISPLAY= \
+        pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        -L "module-null-sink sink_name=hop rate=48000 channels=2" \
+        -L "module-native-protocol-unix auth-anonymous=1 socket=$pulse_dir/native" > "$results/pulse.log" 2>&1 &
+    pulse_pid=$!
+    trap 'kill "$pulse_pid"; wait "$pulse_pid" || true; rm -rf "$pulse_dir"' EXIT
+    for ((i = 0; i < 100; i++)); do
+        [[ -S $pulse_dir/native ]] && break
+        sleep 0.05
+    done
+    [[ -S $pulse_dir/native ]] || { echo "the PulseAudio daemon did not start: $results/pulse.log" >&2; exit 1; }
+    export PULSE_SERVER=unix:$pulse_dir/native
+fi
+
 wanted() { [[ ,$only, == *,$1,* ]]; }
 field() { grep -o "\(^\| \)$1=[-+0-9.]*" | head -n 1 | sed 's/.*=//'; }
 values() { while IFS= read -r l; do printf '%s\n' "$l" | field "$1"; done; }
@@ -90,6 +111,7 @@ verdict() { if awk "BEGIN { exit !($1) }"; then echo met; else echo MISSED; fi; 
 
 # Timings on a shared machine mean little without the load they were taken under.
 echo "Hopstone benchmarks: build $build, display ${DISPLAY:-$WAYLAND_DISPLAY}, $(nproc) cores, results in $results"
+echo "sound server: ${PULSE_SERVER:-the desktop default, if any}"
 echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # 1 and 2: start-up time and its peak memory, the game against the bare program.
@@ -221,6 +243,24 @@ if wanted countdown; then
     row "  baseline: plain QTimer, same measurement" \
         "$(echo "$line" | field min_offset_ms)..$(echo "$line" | field max_offset_ms) ms" "(diagnosis)" \
         "max |offset| $(echo "$line" | field max_abs_offset_ms) ms, $(echo "$line" | field drift_ms_per_tick) ms/tick"
+fi
+
+# 6: sound against a daemon of its own: latency, 200 play-screen visits, two huge wave files.
+if wanted sound; then
+    echo "sound: latency, 200 Board B visits, two 60 MB wave files"
+    "$bench/bench_sound" > "$results/sound.txt" 2>"$results/sound.stderr"
+    for kind in reveal open closed; do
+        line=$(grep "^latency_$kind " "$results/sound.txt")
+        p95=$(echo "$line" | field p95_ms)
+        row "sound: start to first sample, $kind" "p50 $(echo "$line" | field p50_ms) ms, p95 $p95, max $(echo "$line" | field max_ms)" \
+            "p95 <= 30 ms" "$(verdict "$p95 <= 30") ($(echo "$line" | field heard) heard of $(echo "$line" | field starts))"
+    done
+    line=$(grep '^visits ' "$results/sound.txt")
+    growth=$(echo "$line" | field growth_kb)
+    row "sound: heap growth, visits 10 to 200" "$growth kB" "< 1 MB" "$(verdict "$growth < 1024")"
+    line=$(grep '^huge ' "$results/sound.txt")
+    growth=$(echo "$line" | field growth_kb)
+    row "sound: RSS growth, two 60 MB wave files" "$growth kB" "(far below 123 MB)" "$(verdict "$growth < 20480")"
 fi
 
 echo

@@ -1,13 +1,14 @@
 // Starts wave files by bare name without waiting; a missing or broken file stays silent.
 #pragma once
 
-#include <QHash>
 #include <QObject>
 #include <QStringList>
 
-class QSoundEffect;
+#include <memory>
 
 namespace hop::res {
+
+class SoundPath;
 
 class SoundBoard : public QObject {
     Q_OBJECT
@@ -15,21 +16,26 @@ public:
     explicit SoundBoard(QObject* parent = nullptr);
     ~SoundBoard() override;
 
+    // Cuts off the sound still playing, if any, and starts this one from its first
+    // sample. Returns at once: the file is read and played on threads of its own.
     void play(const QString& fileName);
-    // What was asked for, in order, whether or not it could sound.
+    // The most recent sounds asked for, in order, whether or not they could sound.
     const QStringList& log() const { return log_; }
     void clearLog() { log_.clear(); }
     // Tests and benchmarks keep the log but touch no audio device.
     void setMuted(bool muted) { muted_ = muted; }
 
+    // How many entries the log keeps; a long session must not grow it forever.
+    static constexpr int kLogLimit = 256;
+
 private:
-    QHash<QString, QSoundEffect*> effects_;
-    QHash<QString, qint64> stamps_;
+    std::unique_ptr<SoundPath> path_;
     QStringList log_;
     bool muted_ = false;
 };
 
-// A RIFF/WAVE file with a PCM format chunk and a data chunk that fits the file.
+// A wave file this game can play: a regular file, RIFF WAVE, a format it decodes,
+// and a data chunk that fits the file.
 bool isPlayableWave(const QString& fileName);
 
 } // namespace hop::res

@@ -158,7 +158,7 @@ deb)
     (cd "$build" && cpack -G DEB -B "$scratch/deb" >/dev/null)
     deb=$(ls "$scratch"/deb/hopstone_*.deb)
     info=$(dpkg-deb -I "$deb")
-    for want in "Package: hopstone" "Section: games" "Depends: .*libqt6widgets6" "Depends: .*libqt6multimedia6" \
+    for want in "Package: hopstone" "Section: games" "Depends: .*libqt6widgets6" "Depends: .*libpulse0" \
                 "Depends: .*libc6" "Recommends: .*fonts-"; do
         grep -q "^ $want" <<<"$info" || fail "the package's control data lacks '$want'"
     done

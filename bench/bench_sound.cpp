@@ -1,0 +1,188 @@
+// Sound: latency, memory over many play-screen visits, and huge wave files, against a
+// private PulseAudio daemon whose null sink's monitor is recorded (as in test_sound).
+//
+// latency  From the call that starts "001.wav" to its first sample in the monitor, for
+//          starts 30 ms apart (the reveal), 300 ms apart (the stream open) and 2.5 s apart (the stream closed by
+//          then). The sample's time is when its chunk of the recording arrived: an
+//          upper bound that includes the recording's own delay.
+//          --qsoundeffect measures Qt's QSoundEffect the same way, for comparison.
+// visits   Board B opened from the menu and closed again, with sound, 200 times; heap in
+//          use (mallinfo2) after visit 10 and after the last.
+// huge     Two 60 MB wave files played in turn: resident memory before and after.
+//
+// Options: --starts N (default 40)  --visits N (200)  --qsoundeffect  --only latency|visits|huge
+// Prints "latency_<kind> starts=.. heard=.. p50_ms=.. p95_ms=.. max_ms=..", "visits ..." and "huge ...".
+#include "BenchSupport.h"
+#include "resources/SoundBoard.h"
+#include "shell/Application.h"
+#include "shell/PictureCell.h"
+#include "shell/PlayScreen.h"
+#include "shell/Shell.h"
+#include "tests/sound/SoundServer.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <malloc.h>
+
+using namespace hop;
+using namespace hop::test;
+
+namespace {
+
+void waitUntil(Clock::time_point t)
+{
+    // Not a busy wait: the recording's reader must get the processor when it needs it.
+    while (Clock::now() < t) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::min<Clock::duration>(t - Clock::now(), std::chrono::microseconds(500)));
+    }
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
+}
+
+void latency(SoundServer& server, const char* kind, int starts, int spacingMs, bool qt)
+{
+    res::SoundBoard board;
+    QSoundEffect effect;
+    effect.setSource(QUrl::fromLocalFile(QFile::decodeName("001.wav")));
+    waitUntil(Clock::now() + std::chrono::milliseconds(500));
+    auto play = [&] {
+        if (qt) {
+            effect.stop();
+            effect.play();
+        } else {
+            board.play(QStringLiteral("001.wav"));
+        }
+    };
+    play();  // connects to the server
+    waitUntil(Clock::now() + std::chrono::milliseconds(spacingMs));
+    const std::size_t from = server.samples().size();
+    std::vector<Clock::time_point> at;
+    const Clock::time_point t0 = Clock::now();
+    for (int i = 0; i < starts; ++i) {
+        waitUntil(t0 + std::chrono::milliseconds(i * spacingMs));
+        at.push_back(Clock::now());
+        play();
+    }
+    waitUntil(Clock::now() + std::chrono::milliseconds(std::min(spacingMs, 500)));
+    const std::vector<Burst> bursts = findBursts(server.samples(), from);
+    // Each burst is matched to the last start before it.
+    std::vector<double> ms;
+    for (const Burst& b : bursts) {
+        const Clock::time_point heard = server.timeOf(std::size_t(b.onsetMs * SoundServer::kRate / 1000));
+        auto start = std::upper_bound(at.begin(), at.end(), heard);
+        if (start != at.begin())
+            ms.push_back(std::chrono::duration<double, std::milli>(heard - *(start - 1)).count());
+    }
+    std::printf("latency_%s%s starts=%d spacing_ms=%d heard=%zu p50_ms=%.1f p95_ms=%.1f max_ms=%.1f\n",
+                qt ? "qsoundeffect_" : "", kind, starts, spacingMs, bursts.size(), percentile(ms, 0.5),
+                percentile(ms, 0.95), percentile(ms, 1.0));
+    std::fflush(stdout);
+}
+
+long heapBytes() { return long(mallinfo2().uordblks); }
+
+void visits(int count)
+{
+    shell::Shell shell;
+    shell.start();
+    QTest::qWait(300);
+    QTest::mouseClick(shell.title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
+    QTest::qWait(50);
+    long afterTen = 0;
+    for (int i = 1; i <= count; ++i) {
+        QTest::mouseClick(shell.menu()->control<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+        QTest::qWait(20);
+        shell.play()->close();
+        QTest::qWait(20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        malloc_trim(0);
+        if (i == 10)
+            afterTen = heapBytes();
+    }
+    std::printf("visits count=%d heap_after_10_kb=%ld heap_after_%d_kb=%ld growth_kb=%ld log_entries=%lld\n", count,
+                afterTen / 1024, count, heapBytes() / 1024, (heapBytes() - afterTen) / 1024,
+                static_cast<long long>(shell.sounds().log().size()));
+}
+
+long rssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+void huge()
+{
+    QTemporaryDir dir;
+    QFile good(QStringLiteral("001.wav"));
+    good.open(QIODevice::ReadOnly);
+    QByteArray header = good.read(44);
+    const quint32 size = 60u << 20;
+    std::memcpy(header.data() + 40, &size, 4);  // little-endian machine
+    res::SoundBoard board;
+    board.play(QStringLiteral("001.wav"));
+    QTest::qWait(1500);
+    const long before = rssKb();
+    for (const char* name : {"huge1.wav", "huge2.wav"}) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        f.open(QIODevice::WriteOnly);
+        f.write(header);
+        f.resize(44 + size);
+        f.close();
+        board.play(f.fileName());
+        QTest::qWait(1000);
+    }
+    std::printf("huge files=2 file_mb=60 rss_before_kb=%ld rss_after_kb=%ld growth_kb=%ld\n", before, rssKb(),
+                rssKb() - before);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int starts = bench::argument(argc, argv, "--starts", 40);
+    const int visitCount = bench::argument(argc, argv, "--visits", 200);
+    const bool qt = bench::hasFlag(argc, argv, "--qsoundeffect");
+    QByteArray only;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--only") == 0)
+            only = argv[i + 1];
+    bench::enterGameDir(HOPSTONE_GAME_DIR);
+
+    QApplication app(argc, argv);
+    shell::setUpApplication();
+    SoundServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "bench_sound: no PulseAudio daemon; see %s\n", qPrintable(server.log()));
+        return 1;
+    }
+    if (only.isEmpty() || only == "latency") {
+        latency(server, "reveal", 23, 30, qt);
+        latency(server, "open", starts, 300, qt);
+        latency(server, "closed", std::max(4, starts / 4), 2500, qt);
+    }
+    if (only.isEmpty() || only == "visits")
+        visits(visitCount);
+    if (only.isEmpty() || only == "huge")
+        huge();
+    return 0;
+}

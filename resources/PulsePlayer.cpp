@@ -1,0 +1,217 @@
+// The stream is fed from memory: the sound, then silence, so a new start can replace
+// what is queued at the server's read position and be heard within the stream's short
+// target latency. After a second of silence the stream is closed, so nothing wakes the
+// game while no sound plays.
+#include "resources/PulsePlayer.h"
+
+#include <pulse/context.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+#include <pulse/timeval.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace hop::res {
+
+namespace {
+
+constexpr pa_usec_t kTargetLatency = 20 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kRequestSize = 5 * PA_USEC_PER_MSEC;
+
+class Locked {
+public:
+    explicit Locked(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+    ~Locked() { pa_threaded_mainloop_unlock(loop_); }
+
+private:
+    pa_threaded_mainloop* loop_;
+};
+
+} // namespace
+
+PulsePlayer::~PulsePlayer()
+{
+    if (!loop_)
+        return;
+    {
+        Locked lock(loop_);
+        closeStream();
+        if (context_) {
+            pa_context_set_state_callback(context_, nullptr, nullptr);
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+        }
+        if (idleClose_) {
+            pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
+            api->defer_free(idleClose_);
+        }
+    }
+    pa_threaded_mainloop_stop(loop_);
+    pa_threaded_mainloop_free(loop_);
+}
+
+void PulsePlayer::start(std::shared_ptr<const Wave> wave)
+{
+    if (!loop_) {
+        // The connection starts with the first sound, on PulseAudio's thread, never
+        // ahead of the game's first window.
+        loop_ = pa_threaded_mainloop_new();
+        if (!loop_)
+            return;
+        pa_threaded_mainloop_set_name(loop_, "hop-sound");
+        if (pa_threaded_mainloop_start(loop_) < 0) {
+            pa_threaded_mainloop_free(loop_);
+            loop_ = nullptr;
+            return;
+        }
+    }
+    Locked lock(loop_);
+    wave_ = std::move(wave);
+    position_ = 0;
+    silentBytes_ = 0;
+    const bool streaming = stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
+    if (!wave_) {
+        if (streaming)
+            feed(pa_usec_to_bytes(kTargetLatency, pa_stream_get_sample_spec(stream_)), true);
+        return;
+    }
+    if (!context_) {
+        connectContext();
+        return;  // the stream opens once the context is ready
+    }
+    if (pa_context_get_state(context_) != PA_CONTEXT_READY)
+        return;
+    if (stream_ && (streamRate_ != wave_->rate || streamChannels_ != wave_->channels))
+        closeStream();
+    if (!stream_)
+        openStream();
+    else if (streaming)
+        feed(pa_usec_to_bytes(kTargetLatency, pa_stream_get_sample_spec(stream_)), true);
+    // A stream still connecting starts the sound from its first request.
+}
+
+void PulsePlayer::connectContext()
+{
+    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Hopstone");
+    if (!context_)
+        return;
+    pa_context_set_state_callback(context_, &PulsePlayer::contextChanged, this);
+    // No autospawn: without a server the game is silent rather than starting one.
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 && context_) {
+        // (A failure reported through the state callback has already let it go.)
+        pa_context_set_state_callback(context_, nullptr, nullptr);
+        pa_context_unref(context_);
+        context_ = nullptr;
+    }
+}
+
+void PulsePlayer::contextChanged(pa_context* context, void* self)
+{
+    auto* player = static_cast<PulsePlayer*>(self);
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
+        if (player->wave_ && !player->stream_)
+            player->openStream();
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        // The server went away; the next sound tries to connect afresh.
+        player->closeStream();
+        pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_unref(context);
+        player->context_ = nullptr;
+        break;
+    default:
+        break;
+    }
+}
+
+void PulsePlayer::openStream()
+{
+    const pa_sample_spec format{PA_SAMPLE_S16LE, std::uint32_t(wave_->rate), std::uint8_t(wave_->channels)};
+    stream_ = pa_stream_new(context_, "Hopstone", &format, nullptr);
+    if (!stream_)
+        return;
+    streamRate_ = wave_->rate;
+    streamChannels_ = wave_->channels;
+    if (!idleClose_) {
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
+        idleClose_ = api->defer_new(api, &PulsePlayer::closeWhenIdle, this);
+        api->defer_enable(idleClose_, 0);
+    }
+    pa_stream_set_state_callback(stream_, &PulsePlayer::streamChanged, this);
+    pa_stream_set_write_callback(stream_, &PulsePlayer::streamWants, this);
+    pa_buffer_attr attr;
+    attr.maxlength = std::uint32_t(-1);
+    attr.tlength = std::uint32_t(pa_usec_to_bytes(kTargetLatency, &format));
+    attr.prebuf = std::uint32_t(-1);
+    attr.minreq = std::uint32_t(pa_usec_to_bytes(kRequestSize, &format));
+    attr.fragsize = std::uint32_t(-1);
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
+        closeStream();
+}
+
+void PulsePlayer::closeStream()
+{
+    if (!stream_)
+        return;
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_set_write_callback(stream_, nullptr, nullptr);
+    pa_stream_disconnect(stream_);
+    pa_stream_unref(stream_);
+    stream_ = nullptr;
+}
+
+void PulsePlayer::streamChanged(pa_stream* stream, void* self)
+{
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
+        static_cast<PulsePlayer*>(self)->closeStream();
+}
+
+void PulsePlayer::streamWants(pa_stream*, std::size_t bytes, void* self)
+{
+    static_cast<PulsePlayer*>(self)->feed(bytes, false);
+}
+
+void PulsePlayer::feed(std::size_t bytes, bool replace)
+{
+    const std::size_t frameBytes = std::size_t(streamChannels_) * 2;
+    void* buffer = nullptr;
+    std::size_t size = bytes;
+    if (pa_stream_begin_write(stream_, &buffer, &size) < 0 || !buffer)
+        return;
+    size = std::min(size, bytes) / frameBytes * frameBytes;
+    if (size == 0) {
+        pa_stream_cancel_write(stream_);
+        return;
+    }
+    auto* out = static_cast<std::int16_t*>(buffer);
+    const std::size_t wanted = size / 2;
+    std::size_t copied = 0;
+    if (wave_ && position_ < wave_->samples.size()) {
+        copied = std::min(wanted, wave_->samples.size() - position_);
+        std::memcpy(out, wave_->samples.data() + position_, copied * 2);
+        position_ += copied;
+        if (position_ == wave_->samples.size())
+            wave_.reset();  // a long sound's memory goes as soon as it has been heard
+    }
+    std::memset(out + copied, 0, (wanted - copied) * 2);
+    silentBytes_ += (wanted - copied) * 2;
+    pa_stream_write(stream_, buffer, size, nullptr, 0, replace ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE);
+    const std::size_t second = std::size_t(streamRate_) * frameBytes;
+    if (silentBytes_ >= second && idleClose_)
+        pa_threaded_mainloop_get_api(loop_)->defer_enable(idleClose_, 1);
+}
+
+void PulsePlayer::closeWhenIdle(pa_mainloop_api* api, pa_defer_event* event, void* self)
+{
+    api->defer_enable(event, 0);
+    auto* player = static_cast<PulsePlayer*>(self);
+    // A sound started since the request keeps the stream.
+    if (player->stream_ && player->silentBytes_ >= std::size_t(player->streamRate_) * std::size_t(player->streamChannels_) * 2)
+        player->closeStream();
+}
+
+} // namespace hop::res

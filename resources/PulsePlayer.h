@@ -1,0 +1,52 @@
+// One PulseAudio playback stream that plays one sound at a time, each from its first sample.
+#pragma once
+
+#include "resources/WaveFile.h"
+
+#include <memory>
+
+struct pa_context;
+struct pa_mainloop_api;
+struct pa_defer_event;
+struct pa_stream;
+struct pa_threaded_mainloop;
+
+namespace hop::res {
+
+class PulsePlayer {
+public:
+    PulsePlayer() = default;
+    ~PulsePlayer();
+    PulsePlayer(const PulsePlayer&) = delete;
+    PulsePlayer& operator=(const PulsePlayer&) = delete;
+
+    // Cuts off whatever plays and starts this sound; null just stops. Returns at once:
+    // connecting and streaming happen on PulseAudio's own thread.
+    void start(std::shared_ptr<const Wave> wave);
+
+private:
+    void connectContext();
+    void openStream();
+    void closeStream();
+    // Writes the sound from where it stands, then silence. With replace the data goes
+    // in at the server's read position, dropping what was queued behind it.
+    void feed(std::size_t bytes, bool replace);
+
+    static void contextChanged(pa_context* context, void* self);
+    static void streamChanged(pa_stream* stream, void* self);
+    static void streamWants(pa_stream* stream, std::size_t bytes, void* self);
+    static void closeWhenIdle(pa_mainloop_api* api, pa_defer_event* event, void* self);
+
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    pa_stream* stream_ = nullptr;
+    pa_defer_event* idleClose_ = nullptr;
+    int streamRate_ = 0;
+    int streamChannels_ = 0;
+    // Guarded by the mainloop's lock.
+    std::shared_ptr<const Wave> wave_;
+    std::size_t position_ = 0;  // in samples
+    std::size_t silentBytes_ = 0;
+};
+
+} // namespace hop::res

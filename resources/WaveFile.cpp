@@ -1,0 +1,152 @@
+// Everything about a wave file is checked here, so the sound server only ever sees
+// 16-bit frames at a rate it accepts, whatever the file claims.
+#include "resources/WaveFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace hop::res {
+
+namespace {
+
+// The format chunk, and every chunk before the data, must lie in the first 1 MB.
+constexpr off_t kMaxHeaderBytes = 1 << 20;
+
+bool readAt(int fd, off_t at, void* into, std::size_t bytes)
+{
+    auto* out = static_cast<char*>(into);
+    while (bytes > 0) {
+        const ssize_t got = pread(fd, out, bytes, at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        out += got;
+        at += got;
+        bytes -= std::size_t(got);
+    }
+    return true;
+}
+
+std::uint32_t le16(const unsigned char* p) { return p[0] | p[1] << 8; }
+std::uint32_t le32(const unsigned char* p) { return le16(p) | le16(p + 2) << 16; }
+
+enum class Encoding { Integer, Float };
+
+std::int16_t toSample(const unsigned char* p, int bytes, Encoding encoding)
+{
+    if (encoding == Encoding::Float) {
+        double v;
+        if (bytes == 4) {
+            float f;
+            std::uint32_t bits = le32(p);
+            std::memcpy(&f, &bits, 4);
+            v = f;
+        } else {
+            std::uint64_t bits = le32(p) | std::uint64_t(le32(p + 4)) << 32;
+            std::memcpy(&v, &bits, 8);
+        }
+        if (!std::isfinite(v))
+            return 0;
+        return std::int16_t(std::lround(std::clamp(v, -1.0, 1.0) * 32767.0));
+    }
+    if (bytes == 1)
+        return std::int16_t((int(p[0]) - 128) * 256);
+    // The two most significant bytes of a little-endian signed sample.
+    return std::int16_t(p[bytes - 2] | p[bytes - 1] << 8);
+}
+
+} // namespace
+
+int openRegularFile(const std::string& path, FileStamp* stamp)
+{
+    // A device is not even opened: opening some has effects of its own.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    // O_NONBLOCK: should the name become a FIFO meanwhile, opening it must not wait for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    if (stamp)
+        *stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    return fd;
+}
+
+bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes, const std::function<bool()>& abandon)
+{
+    struct Closer {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        return false;
+    const off_t fileSize = st.st_size;
+    unsigned char head[12];
+    if (!readAt(fd, 0, head, 12) || std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0)
+        return false;
+
+    int channels = 0, bits = 0, rate = 0;
+    Encoding encoding = Encoding::Integer;
+    bool haveFormat = false;
+    for (off_t at = 12; at + 8 <= std::min(fileSize, kMaxHeaderBytes);) {
+        unsigned char chunk[8];
+        if (!readAt(fd, at, chunk, 8))
+            return false;
+        const off_t size = le32(chunk + 4);
+        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+            unsigned char f[40] = {};
+            if (size < 16 || !readAt(fd, at + 8, f, std::size_t(std::min<off_t>(size, 40))))
+                return false;
+            std::uint32_t tag = le16(f);
+            if (tag == 0xFFFE && size >= 26)  // extensible: the sub-format names the real one
+                tag = le16(f + 24);
+            channels = int(le16(f + 2));
+            rate = int(std::min<std::uint32_t>(le32(f + 4), 0x7FFFFFFF));
+            bits = int(le16(f + 14));
+            encoding = tag == 3 ? Encoding::Float : Encoding::Integer;
+            haveFormat = (tag == 1 && (bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
+                         (tag == 3 && (bits == 32 || bits == 64));
+            haveFormat = haveFormat && channels >= 1 && channels <= 2 && rate >= kMinWaveRate && rate <= kMaxWaveRate;
+        } else if (std::memcmp(chunk, "data", 4) == 0) {
+            if (!haveFormat || at + 8 + size > fileSize)
+                return false;
+            const int sampleBytes = bits / 8;
+            const std::size_t frameBytes = std::size_t(sampleBytes * channels);
+            const std::size_t frames = std::min<std::size_t>(std::size_t(size), maxDataBytes) / frameBytes;
+            if (frames == 0)
+                return false;
+            wave->rate = rate;
+            wave->channels = channels;
+            wave->samples.resize(frames * std::size_t(channels));
+            // In pieces, so a long file never sits in memory twice.
+            unsigned char raw[64 * 1024];
+            const std::size_t perPiece = sizeof raw / frameBytes * std::size_t(channels);
+            for (std::size_t done = 0; done < wave->samples.size(); done += perPiece) {
+                const std::size_t n = std::min(perPiece, wave->samples.size() - done);
+                if (abandon && abandon())
+                    return false;
+                if (!readAt(fd, at + 8 + off_t(done) * sampleBytes, raw, n * std::size_t(sampleBytes)))
+                    return false;
+                for (std::size_t i = 0; i < n; ++i)
+                    wave->samples[done + i] = toSample(&raw[i * std::size_t(sampleBytes)], sampleBytes, encoding);
+            }
+            return true;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return false;
+}
+
+} // namespace hop::res
