@@ -6,7 +6,10 @@
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
+#include "board/Solver.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -90,6 +93,13 @@ protected:
         QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
         while (screen->timer(TimerId::Reveal)->isActive())
             screen->game().revealTick();
+    }
+
+    // What the window manager's close button sends.
+    static void closeBox(QWidget* w)
+    {
+        QCloseEvent e;
+        QCoreApplication::sendEvent(w, &e);
     }
 
     static QPoint centreOf(shell::PlayScreen* screen, int k)

@@ -3,7 +3,6 @@
 #include "tests/shell/ShellFixture.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QLineEdit>
 
 #include <functional>
@@ -18,12 +17,6 @@ namespace {
 QRect pxRect(int left, int top, int width, int height)
 {
     return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0));
-}
-
-void closeBox(QWidget* w)
-{
-    QCloseEvent e;
-    QCoreApplication::sendEvent(w, &e);
 }
 
 QPoint centreIn(QWidget* window, QWidget* w)

@@ -11,11 +11,6 @@ void FakePort::showReadout(Readout readout, int value)
     writes.emplace_back(readout, value);
 }
 
-void FakePort::showHoleState(int k, int state)
-{
-    holeState.at(static_cast<size_t>(k)) = state;
-}
-
 std::vector<int> FakePort::numbersWritten(Readout readout) const
 {
     std::vector<int> values;
@@ -27,36 +22,15 @@ std::vector<int> FakePort::numbersWritten(Readout readout) const
 
 void FakePort::setHolePicture(int k, bool piece)
 {
-    holePiece.at(static_cast<size_t>(k)) = piece;
     log.push_back("picture " + std::to_string(k) + (piece ? " 1" : " 0"));
 }
 
 void FakePort::showHole(int k, bool shown)
 {
-    holeShown.at(static_cast<size_t>(k)) = shown;
+    holeShown.at(size_t(k)) = shown;
     if (shown)
-        shownAt.at(static_cast<size_t>(k)) = now;
+        shownAt.at(size_t(k)) = now;
     log.push_back("show " + std::to_string(k) + (shown ? " 1" : " 0"));
-}
-
-void FakePort::setDragIcon(int k, DragIcon icon)
-{
-    dragIcon.at(static_cast<size_t>(k)) = icon;
-}
-
-void FakePort::showOverlay(Overlay o, bool v)
-{
-    overlay[o] = v;
-}
-
-void FakePort::setButtonEnabled(Button b, bool e)
-{
-    enabled[b] = e;
-}
-
-void FakePort::setScreenEnabled(bool e)
-{
-    screenEnabled = e;
 }
 
 void FakePort::setTimerInterval(TimerId id, int ms)
@@ -69,14 +43,7 @@ void FakePort::setTimerInterval(TimerId id, int ms)
 
 void FakePort::startTimer(TimerId id)
 {
-    Timer& t = timer(id);
-    t.running = true;
-    t.due = now + t.interval;
-}
-
-void FakePort::stopTimer(TimerId id)
-{
-    timer(id).running = false;
+    timer(id) = {true, timer(id).interval, now + timer(id).interval};
 }
 
 void FakePort::showMessage(const std::string& message)
@@ -85,11 +52,6 @@ void FakePort::showMessage(const std::string& message)
     log.push_back("message " + message);
     if (onMessage)
         onMessage(message);
-}
-
-void FakePort::beep()
-{
-    log.push_back("beep");
 }
 
 void FakePort::playSound(const std::string& file)
@@ -106,18 +68,16 @@ void FakePort::closeScreen()
 
 bool FakePort::step(long long limitMs)
 {
-    int next = -1;
-    for (int i = 0; i < 3; ++i) {
-        if (timers[i].running && (next < 0 || timers[i].due < timers[next].due))
-            next = i;
-    }
-    if (next < 0 || timers[next].due > limitMs)
+    Timer* next = nullptr;
+    for (Timer& t : timers)
+        if (t.running && (!next || t.due < next->due))
+            next = &t;
+    if (!next || next->due > limitMs)
         return false;
-    Timer& t = timers[next];
-    now = std::max(now, t.due);
-    t.due = now + std::max(t.interval, 1);
+    now = std::max(now, next->due);
+    next->due = now + std::max(next->interval, 1);
     if (mode) {
-        switch (next) {
+        switch (next - timers) {
         case 0: mode->revealTick(); break;
         case 1: mode->countdownTick(); break;
         default: mode->spinTick(); break;
@@ -136,7 +96,7 @@ void FakePort::advance(long long ms)
 
 size_t FakePort::count(const std::string& entry) const
 {
-    return static_cast<size_t>(std::count(log.begin(), log.end(), entry));
+    return size_t(std::count(log.begin(), log.end(), entry));
 }
 
 void FakePort::clearLogs()

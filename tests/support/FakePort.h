@@ -25,12 +25,12 @@ public:
     std::map<Readout, int> shown;
     std::vector<std::pair<Readout, int>> writes;
     std::vector<int> numbersWritten(Readout readout) const;
-    std::vector<int> holeState = std::vector<int>(24, 0);
     std::map<Overlay, bool> overlay;
     std::map<Button, bool> enabled;
     std::vector<bool> holeShown = std::vector<bool>(24, false);
-    std::vector<bool> holePiece = std::vector<bool>(24, false);
     std::vector<DragIcon> dragIcon = std::vector<DragIcon>(24, DragIcon::Drag);
+    // When each hole cell was last shown, on the simulated clock.
+    std::vector<long long> shownAt = std::vector<long long>(24, -1);
     bool screenEnabled = true;
     Timer timers[3];
 
@@ -42,8 +42,6 @@ public:
     std::function<void(const std::string&)> onMessage;
     int closeRequests = 0;
 
-    // When each hole cell was last shown, on the simulated clock.
-    std::vector<long long> shownAt = std::vector<long long>(24, -1);
     long long now = 0;
     PlayMode* mode = nullptr;
 
@@ -53,18 +51,18 @@ public:
     bool step(long long limitMs = 1000000);
 
     void showReadout(Readout readout, int value) override;
-    void showHoleState(int k, int state) override;
+    void showHoleState(int, int) override {}
     void setHolePicture(int k, bool piece) override;
     void showHole(int k, bool shown) override;
-    void setDragIcon(int k, DragIcon icon) override;
-    void showOverlay(Overlay o, bool v) override;
-    void setButtonEnabled(Button b, bool e) override;
-    void setScreenEnabled(bool e) override;
+    void setDragIcon(int k, DragIcon icon) override { dragIcon.at(size_t(k)) = icon; }
+    void showOverlay(Overlay o, bool v) override { overlay[o] = v; }
+    void setButtonEnabled(Button b, bool e) override { enabled[b] = e; }
+    void setScreenEnabled(bool e) override { screenEnabled = e; }
     void setTimerInterval(TimerId id, int ms) override;
     void startTimer(TimerId id) override;
-    void stopTimer(TimerId id) override;
+    void stopTimer(TimerId id) override { timer(id).running = false; }
     void showMessage(const std::string& message) override;
-    void beep() override;
+    void beep() override { log.push_back("beep"); }
     void playSound(const std::string& file) override;
     void closeScreen() override;
 
