@@ -57,7 +57,7 @@ double percentile(std::vector<double> v, double p)
 
 void latency(SoundServer& server, const char* kind, int starts, int spacingMs, bool qt)
 {
-    res::SoundBoard board;
+    resources::SoundBoard board;
     QSoundEffect effect;
     effect.setSource(QUrl::fromLocalFile(QFile::decodeName("001.wav")));
     waitUntil(Clock::now() + std::chrono::milliseconds(500));
@@ -138,7 +138,7 @@ void huge()
     QByteArray header = good.read(44);
     const quint32 size = 60u << 20;
     std::memcpy(header.data() + 40, &size, 4);  // little-endian machine
-    res::SoundBoard board;
+    resources::SoundBoard board;
     board.play(QStringLiteral("001.wav"));
     QTest::qWait(1500);
     const long before = rssKb();

@@ -8,7 +8,7 @@
 #include <map>
 #include <utility>
 
-namespace builtin {
+namespace hop::resources {
 namespace {
 
 constexpr int Width = 473;
@@ -162,4 +162,4 @@ QImage boardBBackground(int scale)
     return pixels::repeated(nominal, scale);
 }
 
-}  // namespace builtin
+} // namespace hop::resources

@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 
-namespace builtin {
+namespace hop::resources {
 namespace {
 
 constexpr int CursorSize = 32;
@@ -89,4 +89,4 @@ QCursor makeCursor(const QImage& picture)
     return QCursor(pixmap, hotSpot.x(), hotSpot.y());
 }
 
-}  // namespace builtin
+} // namespace hop::resources

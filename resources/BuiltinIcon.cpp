@@ -11,7 +11,7 @@
 #include <cmath>
 #include <utility>
 
-namespace builtin {
+namespace hop::resources {
 namespace {
 
 // Window icons up to 64 (32 at twice the pixel ratio); the desktop's larger icons are
@@ -191,4 +191,4 @@ QIcon programIconSet()
     return icon;
 }
 
-}  // namespace builtin
+} // namespace hop::resources

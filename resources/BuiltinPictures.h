@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QImage>
 
-namespace builtin {
+namespace hop::resources {
 
 // Every picture comes back as ARGB32 with its device pixel ratio already set to
 // `scale`, so painting it at its logical size gives one nominal pixel per
@@ -35,4 +35,4 @@ QImage dropCursor(int scale = 1);
 // pixels), keeping the picture's device pixel ratio so it is sharp on HiDPI screens.
 QCursor makeCursor(const QImage& picture);
 
-}  // namespace builtin
+} // namespace hop::resources

@@ -1,7 +1,7 @@
 // Helpers for pictures that must come out pixel-exact at every scale.
 #include "resources/BuiltinPixels.h"
 
-namespace builtin::pixels {
+namespace hop::resources::pixels {
 
 int sanitizedScale(int scale)
 {
@@ -33,4 +33,4 @@ QImage repeated(const QImage& nominal, int scale)
     return result;
 }
 
-}  // namespace builtin::pixels
+} // namespace hop::resources::pixels

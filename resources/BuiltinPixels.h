@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QRgb>
 
-namespace builtin::pixels {
+namespace hop::resources::pixels {
 
 // A zero or negative scale would give an empty image and a zero device pixel
 // ratio; treat it as the nominal size instead.
@@ -17,4 +17,4 @@ QImage canvas(int width, int height, QRgb fill);
 // exact pictures must keep their hard edges) and sets the device pixel ratio.
 QImage repeated(const QImage& nominal, int scale);
 
-}  // namespace builtin::pixels
+} // namespace hop::resources::pixels

@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace builtin {
+namespace hop::resources {
 namespace {
 
 constexpr int Width = 250;
@@ -154,4 +154,4 @@ QImage titlePicture(int scale)
     return image;
 }
 
-}  // namespace builtin
+} // namespace hop::resources

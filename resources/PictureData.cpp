@@ -7,7 +7,7 @@
 
 #include <climits>
 
-namespace hop::res {
+namespace hop::resources {
 
 namespace {
 
@@ -195,4 +195,4 @@ DataFault wholeness(const QByteArray& format, const QByteArray& bytes)
     return DataFault::None;
 }
 
-} // namespace hop::res
+} // namespace hop::resources

@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QSize>
 
-namespace hop::res {
+namespace hop::resources {
 
 enum class DataFault { None, CutShort, Broken };
 
@@ -17,4 +17,4 @@ QSize claimedSize(const QByteArray& bytes);
 // `format` is the reader's name for it ("bmp", "gif", "jpeg", "xbm"; others pass).
 DataFault wholeness(const QByteArray& format, const QByteArray& bytes);
 
-} // namespace hop::res
+} // namespace hop::resources

@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace hop::res {
+namespace hop::resources {
 
 namespace {
 
@@ -200,4 +200,4 @@ LoadedPicture readPictureFile(const QString& fileName)
     return decode(fileName, std::move(bytes));
 }
 
-} // namespace hop::res
+} // namespace hop::resources

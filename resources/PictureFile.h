@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QString>
 
-namespace hop::res {
+namespace hop::resources {
 
 struct LoadedPicture {
     QImage image;
@@ -19,4 +19,4 @@ inline constexpr qint64 kMaxDecodedBytes = 256LL << 20;
 // Never blocks: a pipe, a device or a socket under the name is refused, not opened for reading.
 LoadedPicture readPictureFile(const QString& fileName);
 
-} // namespace hop::res
+} // namespace hop::resources

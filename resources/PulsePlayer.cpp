@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace hop::res {
+namespace hop::resources {
 
 namespace {
 
@@ -214,4 +214,4 @@ void PulsePlayer::closeWhenIdle(pa_mainloop_api* api, pa_defer_event* event, voi
         player->closeStream();
 }
 
-} // namespace hop::res
+} // namespace hop::resources

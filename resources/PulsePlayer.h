@@ -11,7 +11,7 @@ struct pa_defer_event;
 struct pa_stream;
 struct pa_threaded_mainloop;
 
-namespace hop::res {
+namespace hop::resources {
 
 class PulsePlayer {
 public:
@@ -49,4 +49,4 @@ private:
     std::size_t silentBytes_ = 0;
 };
 
-} // namespace hop::res
+} // namespace hop::resources

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <thread>
 
-namespace hop::res {
+namespace hop::resources {
 
 namespace {
 
@@ -139,4 +139,4 @@ void SoundBoard::play(const QString& fileName)
     path_->request(QFile::encodeName(QDir::current().absoluteFilePath(fileName)).toStdString());
 }
 
-} // namespace hop::res
+} // namespace hop::resources

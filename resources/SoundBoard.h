@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace hop::res {
+namespace hop::resources {
 
 class SoundPath;
 
@@ -38,4 +38,4 @@ private:
 // and a data chunk that fits the file.
 bool isPlayableWave(const QString& fileName);
 
-} // namespace hop::res
+} // namespace hop::resources

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace hop::res {
+namespace hop::resources {
 
 namespace {
 
@@ -149,4 +149,4 @@ bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes, const std::functio
     return false;
 }
 
-} // namespace hop::res
+} // namespace hop::resources

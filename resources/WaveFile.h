@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace hop::res {
+namespace hop::resources {
 
 struct Wave {
     int rate = 0;
@@ -50,4 +50,4 @@ int openRegularFile(const std::string& path, FileStamp* stamp);
 bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes = kMaxWaveData,
                 const std::function<bool()>& abandon = {});
 
-} // namespace hop::res
+} // namespace hop::resources

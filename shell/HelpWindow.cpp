@@ -43,7 +43,7 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window)
 {
     setObjectName(QStringLiteral("Help"));
     setWindowTitle(QString::fromUtf8(modes::texts::kApplicationTitle) + QStringLiteral(" ヘルプ"));
-    setWindowIcon(builtin::programIconSet());
+    setWindowIcon(resources::programIconSet());
     setAttribute(Qt::WA_DeleteOnClose);
     auto* browser = new QTextBrowser(this);
     browser->setObjectName(QStringLiteral("HelpText"));

@@ -40,7 +40,7 @@ const ScreenLayout& layoutFor(Mode mode)
 
 } // namespace
 
-PlayScreen::PlayScreen(Mode mode, res::SoundBoard& sounds, RandomSource random)
+PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource random)
     : Screen(layoutFor(mode)), mode_(mode), sounds_(sounds), controls_(*this, layout())
 {
     buildHoles();
@@ -53,8 +53,8 @@ PlayScreen::PlayScreen(Mode mode, res::SoundBoard& sounds, RandomSource random)
     }
     connectControls();
     const int scale = pictureScale(this);
-    dragCursor_ = builtin::makeCursor(builtin::dragCursor(scale));
-    dropCursor_ = builtin::makeCursor(builtin::dropCursor(scale));
+    dragCursor_ = resources::makeCursor(resources::dragCursor(scale));
+    dropCursor_ = resources::makeCursor(resources::dropCursor(scale));
 }
 
 void PlayScreen::buildHoles()
@@ -118,16 +118,16 @@ bool PlayScreen::load(QString* error)
 {
     centre();
     if (mode_ == Mode::BoardB) {
-        setBackgroundPicture(builtin::boardBBackground(pictureScale(this)));
+        setBackgroundPicture(resources::boardBBackground(pictureScale(this)));
     } else {
-        const res::LoadedPicture back = res::readPictureFile(QStringLiteral("back.kzt"));
+        const resources::LoadedPicture back = resources::readPictureFile(QStringLiteral("back.kzt"));
         if (!back.ok()) {
             *error = back.error;
             return false;
         }
         setBackgroundPicture(back.image);
     }
-    const res::LoadedPicture koma = res::readPictureFile(QStringLiteral("koma.kzt"));
+    const resources::LoadedPicture koma = resources::readPictureFile(QStringLiteral("koma.kzt"));
     if (!koma.ok()) {
         *error = koma.error;
         return false;

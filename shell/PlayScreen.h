@@ -15,7 +15,7 @@
 class QLabel;
 class QTimer;
 
-namespace hop::res {
+namespace hop::resources {
 class SoundBoard;
 }
 
@@ -27,7 +27,7 @@ class SteadyTimer;
 class PlayScreen : public Screen, public modes::ScreenPort {
     Q_OBJECT
 public:
-    PlayScreen(modes::Mode mode, res::SoundBoard& sounds, modes::RandomSource random = {});
+    PlayScreen(modes::Mode mode, resources::SoundBoard& sounds, modes::RandomSource random = {});
     ~PlayScreen() override;
 
     // The load step. False, with the reason in `error`, when a picture file cannot be read.
@@ -74,7 +74,7 @@ private:
     QCursor cursorFor(board::DragIcon icon) const;
 
     modes::Mode mode_;
-    res::SoundBoard& sounds_;
+    resources::SoundBoard& sounds_;
     GameControls controls_;
     std::unique_ptr<modes::PlayMode> game_;
     std::vector<PictureCell*> holes_;   // index k - 1

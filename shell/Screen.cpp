@@ -52,7 +52,7 @@ Screen::Screen(const ScreenLayout& layout) : QWidget(nullptr, flagsFor(layout)),
     if (layout.programIcon) {
         // Drawn once and kept for the whole run (never destroyed after the application
         // is gone); only the screens designed with it carry it.
-        static const QIcon* const icon = new QIcon(builtin::programIconSet());
+        static const QIcon* const icon = new QIcon(resources::programIconSet());
         setWindowIcon(*icon);
     }
     const QList<QWidget*> order = buildControls(this, layout.controls, layout.baseFont);

@@ -70,7 +70,7 @@ void Shell::start()
     auto* title = new Screen(titleLayout());
     title_ = title;
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
-    picture->setPicture(builtin::titlePicture(pictureScale(title)));
+    picture->setPicture(resources::titlePicture(pictureScale(title)));
     // A click is a left press and its release on the picture: another button, or a
     // press dragged off the picture before release, leaves the title up.
     connect(picture, &PictureCell::pressed, title, [picture](QMouseEvent* e) {
@@ -195,7 +195,7 @@ void Shell::openVersion()
     version_ = window;
     auto* icon = window->control<PictureCell>(QStringLiteral("Picture1"));
     const int scale = pictureScale(window);
-    QImage picture = builtin::programIcon(32 * scale);
+    QImage picture = resources::programIcon(32 * scale);
     picture.setDevicePixelRatio(scale);
     icon->setPicture(picture);
     connect(window->control<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, window,

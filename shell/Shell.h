@@ -32,7 +32,7 @@ public:
     Screen* menu() const { return open(menu_); }
     PlayScreen* play() const { return static_cast<PlayScreen*>(open(play_.data())); }
     Screen* version() const { return open(version_); }
-    res::SoundBoard& sounds() { return sounds_; }
+    resources::SoundBoard& sounds() { return sounds_; }
     // Tests script the roulette; the game uses one unseeded generator for the whole run.
     void setRandomSource(modes::RandomSource random) { random_ = std::move(random); }
 
@@ -46,7 +46,7 @@ private:
     static void placeBeside(QWidget* window, QWidget* game);
     static Screen* open(Screen* screen) { return screen && !screen->isClosing() ? screen : nullptr; }
 
-    res::SoundBoard sounds_;
+    resources::SoundBoard sounds_;
     modes::RouletteRandom roulette_;
     modes::RandomSource random_;
     QPointer<Screen> title_;

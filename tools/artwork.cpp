@@ -7,7 +7,7 @@
 #include <cmath>
 #include <utility>
 
-namespace hopstone::tools {
+namespace hop::tools {
 
 namespace {
 
@@ -122,4 +122,4 @@ Picture drawPiece()
     return picture;
 }
 
-} // namespace hopstone::tools
+} // namespace hop::tools

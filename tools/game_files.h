@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hopstone::tools {
+namespace hop::tools {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -78,4 +78,4 @@ std::vector<std::int16_t> composeClick();
 // Mono 16-bit PCM RIFF/WAVE with just a "fmt " and a "data" chunk.
 Bytes encodeWav(const std::vector<std::int16_t>& samples, int sampleRate);
 
-} // namespace hopstone::tools
+} // namespace hop::tools

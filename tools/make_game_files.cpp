@@ -10,7 +10,7 @@
 
 namespace {
 
-using hopstone::tools::Bytes;
+using hop::tools::Bytes;
 
 void writeFile(const std::filesystem::path& path, const Bytes& bytes)
 {
@@ -25,7 +25,7 @@ void writeFile(const std::filesystem::path& path, const Bytes& bytes)
 
 int main(int argc, char** argv)
 {
-    namespace tools = hopstone::tools;
+    namespace tools = hop::tools;
     if (argc != 2) {
         std::cerr << "usage: " << (argc > 0 ? argv[0] : "make_game_files") << " <output folder>\n";
         return 2;

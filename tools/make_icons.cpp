@@ -27,7 +27,7 @@ QImage desktopIcon(int size)
     const int margin = marginFor(size);
     QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
-    QPainter(&canvas).drawImage(margin, margin, builtin::programIcon(size - 2 * margin));
+    QPainter(&canvas).drawImage(margin, margin, hop::resources::programIcon(size - 2 * margin));
     return canvas;
 }
 

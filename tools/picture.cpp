@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-namespace hopstone::tools {
+namespace hop::tools {
 
 Picture::Picture(int width, int height, Rgb fill)
     : width_(width), height_(height),
@@ -98,4 +98,4 @@ Bytes encodeBmp(const Picture& picture)
     return out;
 }
 
-} // namespace hopstone::tools
+} // namespace hop::tools

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace hopstone::tools {
+namespace hop::tools {
 
 namespace {
 
@@ -125,4 +125,4 @@ Bytes encodeWav(const std::vector<std::int16_t>& samples, int sampleRate)
     return out;
 }
 
-} // namespace hopstone::tools
+} // namespace hop::tools

@@ -42,7 +42,7 @@ protected:
 
 TEST_F(HiDpi, TheBoardPictureIsEachPixelRepeatedTwiceByTwice)
 {
-    const QImage board = builtin::boardBBackground(1).convertToFormat(QImage::Format_RGB32);
+    const QImage board = hop::resources::boardBBackground(1).convertToFormat(QImage::Format_RGB32);
     int compared = 0;
     // Rows between the labels and the first holes, and the frame at the bottom.
     for (int y : {5, 12, 35, 60, 248, 252}) {
@@ -60,7 +60,7 @@ TEST_F(HiDpi, TheBoardPictureIsEachPixelRepeatedTwiceByTwice)
 
 TEST_F(HiDpi, APieceIsStretchedWithoutBlendingItsColours)
 {
-    const res::LoadedPicture koma = res::readPictureFile(QStringLiteral("koma.kzt"));
+    const resources::LoadedPicture koma = resources::readPictureFile(QStringLiteral("koma.kzt"));
     ASSERT_TRUE(koma.ok());
     std::set<QRgb> palette;
     const QImage source = koma.image.convertToFormat(QImage::Format_RGB32);

@@ -18,7 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace hop::res;
+using namespace hop::resources;
 
 namespace {
 

@@ -40,7 +40,7 @@ int countPixels(const QImage& image, Test test)
 
 TEST(BoardBBackground, MarginSunkenFrameAndPalette)
 {
-    const QImage board = builtin::boardBBackground();
+    const QImage board = hop::resources::boardBBackground();
     ASSERT_EQ(board.size(), QSize(473, 253));
     // Any smoothing would leave colours in between.
     EXPECT_EQ(countPixels(board, [](int, int, QRgb c) {
@@ -76,7 +76,7 @@ std::pair<QPoint, QPoint> redRun(const QImage& image, QPoint from, QPoint step)
 
 TEST(BoardBBackground, LinesRunUnbrokenBetweenTheirEnds)
 {
-    const QImage board = builtin::boardBBackground();
+    const QImage board = hop::resources::boardBBackground();
     EXPECT_EQ(board.pixel(242, 26), Red);
     EXPECT_EQ(board.pixel(242, 25), White);
     for (int y : {228, 229}) {
@@ -102,7 +102,7 @@ TEST(BoardBBackground, LinesRunUnbrokenBetweenTheirEnds)
 
 TEST(BoardBBackground, EveryHoleOfBoardBSitsOnItsRedLines)
 {
-    const QImage board = builtin::boardBBackground();
+    const QImage board = hop::resources::boardBBackground();
     const auto& b = hop::board::BoardLayout::boardB();
     for (int k = 1; k <= b.holeCount(); ++k) {
         const auto& c = b.cell(k);
@@ -117,7 +117,7 @@ TEST(BoardBBackground, EveryHoleOfBoardBSitsOnItsRedLines)
 
 TEST(ExactPictures, ScaledUpIsEachPixelRepeated)
 {
-    for (auto draw : {builtin::boardBBackground, builtin::dragCursor, builtin::dropCursor}) {
+    for (auto draw : {hop::resources::boardBBackground, hop::resources::dragCursor, hop::resources::dropCursor}) {
         const QImage nominal = draw(1);
         EXPECT_EQ(nominal.devicePixelRatio(), 1.0);
         for (int scale : {2, 3}) {
@@ -143,8 +143,8 @@ void expectDisc(const QImage& cursor, QRgb fill, QRgb marks)
 
 TEST(Cursors, DragIsAPlainGreyDiscAndDropALightOneWithRedLetters)
 {
-    expectDisc(builtin::dragCursor(), DarkGrey, DarkGrey);
-    const QImage drop = builtin::dropCursor();
+    expectDisc(hop::resources::dragCursor(), DarkGrey, DarkGrey);
+    const QImage drop = hop::resources::dropCursor();
     expectDisc(drop, LightGrey, Red);
     EXPECT_GT(countPixels(drop, [](int, int, QRgb c) { return c == Red; }), 20) << "the letters OK";
 }
@@ -152,7 +152,7 @@ TEST(Cursors, DragIsAPlainGreyDiscAndDropALightOneWithRedLetters)
 TEST(Cursors, CursorKeepsTheRatioAndPointsAtTheMiddle)
 {
     for (int scale : {1, 2}) {
-        const QCursor cursor = builtin::makeCursor(builtin::dropCursor(scale));
+        const QCursor cursor = hop::resources::makeCursor(hop::resources::dropCursor(scale));
         EXPECT_EQ(cursor.pixmap().devicePixelRatio(), scale);
         EXPECT_EQ(cursor.pixmap().size(), QSize(32, 32) * scale);
         // Device-independent on every platform but X11, which these tests do not run on.
@@ -162,11 +162,11 @@ TEST(Cursors, CursorKeepsTheRatioAndPointsAtTheMiddle)
 
 TEST(ProgramIcon, EverySizeIsAWhiteTileOfBlackPiecesAndRedLinks)
 {
-    const QList<QSize> offered = builtin::programIconSet().availableSizes();
+    const QList<QSize> offered = hop::resources::programIconSet().availableSizes();
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         SCOPED_TRACE(size);
         EXPECT_EQ(offered.contains(QSize(size, size)), size <= 64);
-        const QImage icon = builtin::programIcon(size);
+        const QImage icon = hop::resources::programIcon(size);
         ASSERT_EQ(icon.size(), QSize(size, size));
         EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0) << "transparent corners";
         EXPECT_EQ(icon.pixel(std::max(2, size / 16), size / 2), White);
@@ -186,7 +186,7 @@ TEST(TitlePicture, SizeBackgroundAndContent)
     const QRgb background = qRgb(0xC8, 0xED, 0xE6);
     for (int scale : {1, 2}) {
         SCOPED_TRACE(scale);
-        const QImage title = builtin::titlePicture(scale);
+        const QImage title = hop::resources::titlePicture(scale);
         ASSERT_EQ(title.size(), QSize(250, 220) * scale);
         EXPECT_EQ(title.devicePixelRatio(), scale);
         EXPECT_EQ(title.pixel(2 * scale, 2 * scale), background);

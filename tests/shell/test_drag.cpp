@@ -15,7 +15,7 @@ QImage cursorImage()
 
 QImage expected(const QImage& picture)
 {
-    return builtin::makeCursor(picture).pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return hop::resources::makeCursor(picture).pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
@@ -25,8 +25,8 @@ TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
     toMenu();
     shell::PlayScreen* screen = openFromMenu("Command2");
     startAndReveal(screen);
-    const QImage dragCursor = expected(builtin::dragCursor(1));
-    const QImage dropCursor = expected(builtin::dropCursor(1));
+    const QImage dragCursor = expected(hop::resources::dragCursor(1));
+    const QImage dropCursor = expected(hop::resources::dropCursor(1));
 
     QTest::mousePress(screen->hole(4), Qt::RightButton);  // any button picks up
     EXPECT_EQ(cursorImage(), dragCursor);

@@ -95,7 +95,7 @@ double msBetween(Clock::time_point a, Clock::time_point b)
 using Plan = std::vector<std::tuple<int, QString, double>>;
 
 // Plays (file, length) pairs at the given offsets and returns what was started when.
-std::vector<Start> playAt(res::SoundBoard& sounds, const Plan& plan)
+std::vector<Start> playAt(resources::SoundBoard& sounds, const Plan& plan)
 {
     std::vector<Start> starts;
     const Clock::time_point t0 = Clock::now() + 50ms;
@@ -146,7 +146,7 @@ TEST_F(Heard, EveryStartIsHeardFromItsFirstSampleUntilItEndsOrTheNextCutsIt)
     // Float, and in the click's own rate and channels: the cut must not wait for a new stream.
     const QString opening = write(dir.filePath("op.wav"), wave({.tag = 3, .bits = 32, .ms = 600}));
     const QString tock = write(dir.filePath("tock.wav"), wave({.bits = 8, .rate = 22050, .ms = 60}));
-    res::SoundBoard sounds;
+    resources::SoundBoard sounds;
     playAt(sounds, {{0, click, 12}});  // the first sound also connects to the server
     const std::size_t from = server().samples().size();
 
@@ -185,7 +185,7 @@ TEST_F(Heard, HostileWaveFilesStaySilentAndTheNextSoundStillPlays)
         hostile << path;
     }
 
-    res::SoundBoard sounds;
+    resources::SoundBoard sounds;
     playAt(sounds, {{0, click, 12}});
     const std::size_t from = server().samples().size();
     Plan plan;
