@@ -34,11 +34,11 @@ void PlayMode::load()
 
 void PlayMode::start()
 {
-    if (!screenEnabled_ || !startEnabled_)
+    if (!screenEnabled_ || !startEnabled())
         return;
     setScreenEnabled(false);
     port_.playSound(texts::kClickSound);
-    setStartEnabled(false);
+    setButton(Button::Start, false);
     beginAfterStart();
 }
 
@@ -62,7 +62,7 @@ void PlayMode::revealTick()
         stopTimer(TimerId::Reveal);
         revealCount_.set(0);
         startTimer(TimerId::Countdown);
-        setGiveupEnabled(true);
+        setButton(Button::Giveup, true);
         port_.setTimerInterval(TimerId::Reveal, rules_.revealFirstMs);
         setScreenEnabled(true);
     }
@@ -87,7 +87,7 @@ void PlayMode::timeUpCheck(int timeLeft)
 
 void PlayMode::giveup()
 {
-    if (!screenEnabled_ || !giveupEnabled_)
+    if (!screenEnabled_ || !giveupEnabled())
         return;
     giveupReset();
 }
@@ -122,16 +122,10 @@ void PlayMode::setScreenEnabled(bool enabled)
     port_.setScreenEnabled(enabled);
 }
 
-void PlayMode::setStartEnabled(bool enabled)
+void PlayMode::setButton(Button button, bool enabled)
 {
-    startEnabled_ = enabled;
-    port_.setButtonEnabled(Button::Start, enabled);
-}
-
-void PlayMode::setGiveupEnabled(bool enabled)
-{
-    giveupEnabled_ = enabled;
-    port_.setButtonEnabled(Button::Giveup, enabled);
+    buttons_[static_cast<int>(button)] = enabled;
+    port_.setButtonEnabled(button, enabled);
 }
 
 void PlayMode::startTimer(TimerId id)

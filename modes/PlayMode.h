@@ -41,8 +41,9 @@ public:
     int timeLeft() const { return tim_.get(); }
     bool screenEnabled() const { return screenEnabled_; }
     bool timerRunning(TimerId id) const { return running_[static_cast<int>(id)]; }
-    bool startEnabled() const { return startEnabled_; }
-    bool giveupEnabled() const { return giveupEnabled_; }
+    bool startEnabled() const { return buttonEnabled(Button::Start); }
+    bool giveupEnabled() const { return buttonEnabled(Button::Giveup); }
+    bool buttonEnabled(Button b) const { return buttons_[static_cast<int>(b)]; }
 
 protected:
     // START after the common first steps (screen disabled, click, START disabled).
@@ -51,8 +52,7 @@ protected:
     virtual void giveupReset() = 0;
 
     void setScreenEnabled(bool enabled);
-    void setStartEnabled(bool enabled);
-    void setGiveupEnabled(bool enabled);
+    void setButton(Button button, bool enabled);
     void startTimer(TimerId id);
     void stopTimer(TimerId id);
     void hideAllHoles() { board_.showAll(false); }
@@ -71,8 +71,7 @@ private:
     void timeUpCheck(int timeLeft);
 
     bool screenEnabled_ = true;
-    bool startEnabled_ = true;
-    bool giveupEnabled_ = false;
+    bool buttons_[3] = {true, false, true};  // START, Giveup, STOP
     bool running_[3] = {false, false, false};
 };
 

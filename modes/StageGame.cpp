@@ -39,21 +39,15 @@ void StageGame::emptyBoard()
         board_.setHole(k, 0);
 }
 
-void StageGame::setMarker(bool shown)
+void StageGame::setOverlay(Overlay overlay, bool shown)
 {
-    marker_ = shown;
-    port_.showOverlay(Overlay::RetestMarker, shown);
-}
-
-void StageGame::setPanel(bool shown)
-{
-    panel_ = shown;
-    port_.showOverlay(Overlay::RoulettePanel, shown);
+    overlays_[static_cast<int>(overlay)] = shown;
+    port_.showOverlay(overlay, shown);
 }
 
 void StageGame::beginAfterStart()
 {
-    if (marker_) {
+    if (retestPending()) {
         rouletteStart();
         return;
     }
@@ -64,7 +58,7 @@ void StageGame::beginAfterStart()
 // Also the tail of every clear: the next stage waits, hidden, behind START.
 void StageGame::giveupReset()
 {
-    setGiveupEnabled(false);
+    setButton(Button::Giveup, false);
     stopTimer(TimerId::Countdown);
     playFlag_.set(1);
     tim_.set(rules_.timeLimit);
@@ -72,9 +66,9 @@ void StageGame::giveupReset()
     emptyBoard();
     stageSetup();
     // A failed re-test goes back to the roulette, which picks the position anew.
-    if (marker_)
+    if (retestPending())
         emptyBoard();
-    setStartEnabled(true);
+    setButton(Button::Start, true);
 }
 
 void StageGame::clearCheck(int count)
@@ -90,15 +84,15 @@ void StageGame::clearCheck(int count)
         return;
     }
     port_.beep();
-    if (marker_) {
+    if (retestPending()) {
         port_.showMessage(texts::retestClear());
-        setMarker(false);
+        setOverlay(Overlay::RetestMarker, false);
         stage_.set(kRetestStage + 1);
     } else {
         port_.showMessage(texts::stageClear(stage));
         stage_.set(stage + 1);
         if (stage_.get() == kRetestStage)
-            setMarker(true);
+            setOverlay(Overlay::RetestMarker, true);
     }
     giveupReset();
 }
@@ -107,7 +101,7 @@ void StageGame::rouletteStart()
 {
     stage_.set(0);
     port_.showMessage(texts::rouletteStart());
-    setPanel(true);
+    setOverlay(Overlay::RoulettePanel, true);
     startTimer(TimerId::Spin);
     setScreenEnabled(true);
 }
@@ -121,7 +115,7 @@ void StageGame::spinTick()
 
 void StageGame::stop()
 {
-    if (!panel_ || !screenEnabled() || !timerRunning(TimerId::Spin))
+    if (!shown(Overlay::RoulettePanel) || !screenEnabled() || !timerRunning(TimerId::Spin))
         return;
     stopTimer(TimerId::Spin);
     const int digit = digit_.get();
@@ -133,7 +127,7 @@ void StageGame::stop()
     setScreenEnabled(false);
     stage_.set(digit);
     port_.showMessage(texts::rouletteDrawn(digit));
-    setPanel(false);
+    setOverlay(Overlay::RoulettePanel, false);
     startTimer(TimerId::Reveal);
     playFlag_.set(0);
 }

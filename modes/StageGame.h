@@ -16,7 +16,7 @@ public:
 
     int stage() const { return stage_.get(); }
     bool playing() const { return playFlag_.get() == 0; }
-    bool retestPending() const { return marker_; }
+    bool retestPending() const { return shown(Overlay::RetestMarker); }
     int digit() const { return digit_.get(); }
 
 protected:
@@ -27,16 +27,15 @@ protected:
 private:
     void stageSetup();
     void emptyBoard();
-    void setMarker(bool shown);
-    void setPanel(bool shown);
+    bool shown(Overlay o) const { return overlays_[static_cast<int>(o)]; }
+    void setOverlay(Overlay overlay, bool shown);
     void rouletteStart();
 
     RandomSource random_;
     board::Cell stage_;
     board::Cell playFlag_;
     board::Cell digit_;
-    bool marker_ = false;
-    bool panel_ = false;
+    bool overlays_[2] = {false, false};
 };
 
 } // namespace hop::modes

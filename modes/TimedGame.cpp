@@ -18,7 +18,7 @@ void TimedGame::clearCheck(int count)
 
 void TimedGame::giveupReset()
 {
-    setGiveupEnabled(false);
+    setButton(Button::Giveup, false);
     stopTimer(TimerId::Countdown);
     tim_.set(rules_.timeLimit);
     resetting_ = true;
@@ -28,7 +28,7 @@ void TimedGame::giveupReset()
     for (int k = 1; k <= board_.holeCount(); ++k)
         board_.setHole(k, std::binary_search(opening.begin(), opening.end(), k) ? 1 : 0);
     resetting_ = false;
-    setStartEnabled(true);
+    setButton(Button::Start, true);
 }
 
 } // namespace hop::modes
