@@ -45,13 +45,13 @@ QByteArray le(qint64 v, int bytes)
     return QByteArray(reinterpret_cast<const char*>(&v), bytes);
 }
 
-// A 1 kHz tone at half scale, sharp-edged so its length can be read off the recording,
-// after a chunk the game must skip.
+// A 1 kHz square wave at half scale after a chunk the game must skip: never near zero,
+// so its length can be read off the recording, and heard even at a rate of 1 Hz.
 QByteArray wave(const Tone& w, qint64 dataBytes = -1)
 {
     QByteArray data;
     for (int i = 0; i < w.rate * w.ms / 1000 * w.channels; ++i) {
-        const double v = 0.5 * std::sin(2 * M_PI * 1000.0 * (i / w.channels) / w.rate);
+        const double v = std::sin(2 * M_PI * 1000.0 * (i / w.channels) / w.rate) < 0 ? -0.5 : 0.5;
         data += w.bits == 32  ? le(std::bit_cast<quint32>(float(v)), 4)
                 : w.bits == 8 ? le(std::lround(128 + 127 * v), 1)
                               : le(std::lround(v * ((1 << (w.bits - 1)) - 1)), w.bits / 8);
