@@ -21,12 +21,16 @@ class SoundServer {
 public:
     static constexpr int kRate = 48000;
 
-    // Starts the daemon and the recording, and waits until the recording keeps real
-    // time. Points this process's PulseAudio clients at the daemon.
+    // Starts the daemon and the recording, and waits until the recording keeps real time.
     bool start()
     {
         const QString socket = dir_.filePath(QStringLiteral("native"));
-        daemon_.setProcessEnvironment(environment());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
+        env.insert(QStringLiteral("HOME"), dir_.path());
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + dir_.filePath(QStringLiteral("no-bus")));
+        env.remove(QStringLiteral("DISPLAY"));
+        daemon_.setProcessEnvironment(env);
         daemon_.setProcessChannelMode(QProcess::ForwardedChannels);
         daemon_.start(QStringLiteral("pulseaudio"),
                       {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "-L",
@@ -34,8 +38,8 @@ public:
                        "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
         for (int i = 0; i < 500 && !QFileInfo::exists(socket); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // This process's clients, parec among them, find the daemon by its socket alone.
         qputenv("PULSE_SERVER", "unix:" + socket.toLocal8Bit());
-        parec_.setProcessEnvironment(environment());
         parec_.setStandardOutputFile(recording());
         parec_.start(QStringLiteral("parec"), {"--device=hop.monitor", "--raw", "--format=s16le", "--rate=48000",
                                                "--channels=1", "--latency-msec=2"});
@@ -70,16 +74,6 @@ public:
     }
 
 private:
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
-        env.insert(QStringLiteral("HOME"), dir_.path());
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + dir_.filePath(QStringLiteral("no-bus")));
-        env.remove(QStringLiteral("DISPLAY"));
-        return env;
-    }
-
     QTemporaryDir dir_;
     QProcess daemon_;
     QProcess parec_;
