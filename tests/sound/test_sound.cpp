@@ -32,13 +32,6 @@ protected:
     static inline bool started = false;
 };
 
-struct Tone {
-    int bits = 16;  // 32: float
-    int channels = 1;
-    int rate = SoundServer::kRate;
-    int ms = 12;
-};
-
 QByteArray le(qint64 v, int bytes)
 {
     v = qToLittleEndian(v);
@@ -47,19 +40,20 @@ QByteArray le(qint64 v, int bytes)
 
 // A 1 kHz square wave at half scale after a chunk the game must skip: never near zero,
 // so its length can be read off the recording, and heard even at a rate of 1 Hz.
-QByteArray wave(const Tone& w, qint64 dataBytes = -1)
+// 32 bits are float.
+QByteArray wave(int ms, int rate = SoundServer::kRate, int channels = 1, int bits = 16, qint64 dataBytes = -1)
 {
     QByteArray data;
-    for (int i = 0; i < w.rate * w.ms / 1000 * w.channels; ++i) {
-        const double v = std::sin(2 * M_PI * 1000.0 * (i / w.channels) / w.rate) < 0 ? -0.5 : 0.5;
-        data += w.bits == 32  ? le(std::bit_cast<quint32>(float(v)), 4)
-                : w.bits == 8 ? le(std::lround(128 + 127 * v), 1)
-                              : le(std::lround(v * ((1 << (w.bits - 1)) - 1)), w.bits / 8);
+    for (int i = 0; i < rate * ms / 1000 * channels; ++i) {
+        const double v = std::sin(2 * M_PI * 1000.0 * (i / channels) / rate) < 0 ? -0.5 : 0.5;
+        data += bits == 32  ? le(std::bit_cast<quint32>(float(v)), 4)
+                : bits == 8 ? le(std::lround(128 + 127 * v), 1)
+                              : le(std::lround(v * ((1 << (bits - 1)) - 1)), bits / 8);
     }
     if (dataBytes >= 0)
-        data.resize(dataBytes, char(w.bits == 8 ? 128 : 0));
-    return "RIFF" + le(4036 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(w.bits == 32 ? 3 : 1, 2) + le(w.channels, 2) +
-           le(w.rate, 4) + le(w.rate * w.channels * w.bits / 8, 4) + le(w.channels * w.bits / 8, 2) + le(w.bits, 2) +
+        data.resize(dataBytes, char(bits == 8 ? 128 : 0));
+    return "RIFF" + le(4044 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(bits == 32 ? 3 : 1, 2) + le(channels, 2) +
+           le(rate, 4) + le(rate * channels * bits / 8, 4) + le(channels * bits / 8, 2) + le(bits, 2) +
            "LIST" + le(4000, 4) + QByteArray(4000, 'i') + "data" + le(data.size(), 4) + data;
 }
 
@@ -81,11 +75,11 @@ double msBetween(Clock::time_point a, Clock::time_point b)
 TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
 {
     QTemporaryDir dir;
-    const QString click = write(dir.filePath("click.wav"), wave({}));
-    const QString tick = write(dir.filePath("tick.wav"), wave({.bits = 24, .channels = 2, .rate = 44100, .ms = 100}));
+    const QString click = write(dir.filePath("click.wav"), wave(12));
+    const QString tick = write(dir.filePath("tick.wav"), wave(100, 44100, 2, 24));
     // Float, and in the click's own rate and channels: the cut must not wait for a new stream.
-    const QString opening = write(dir.filePath("op.wav"), wave({.bits = 32, .ms = 600}));
-    const QString tock = write(dir.filePath("tock.wav"), wave({.bits = 8, .rate = 22050, .ms = 60}));
+    const QString opening = write(dir.filePath("op.wav"), wave(600, SoundServer::kRate, 1, 32));
+    const QString tock = write(dir.filePath("tock.wav"), wave(60, 22050, 1, 8));
     std::vector<std::tuple<int, QString, double>> plan;  // (ms after the first, file, its length or 0 for silence)
     for (int i = 0; i < 23; ++i)
         plan.emplace_back(30 * i, click, 12);  // the reveal
@@ -95,11 +89,11 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
                              {5800, tock, 60}, {6100, dir.filePath("missing.wav"), 0}, {6400, tock, 60}});
 
     // Hostile files, each silent and followed by a click that must still be heard.
-    QList<QByteArray> bad = {wave({}).chopped(100), {}, QByteArray(300, 'x')};
+    QList<QByteArray> bad = {wave(12).chopped(100), {}, QByteArray(300, 'x')};
     for (int rate : {1, 10, 20, 40})
-        bad << wave({.rate = rate, .ms = 4000});
+        bad << wave(4000, rate);
     for (auto [bits, bytes] : {std::pair{16, 6}, {16, 10}, {16, 1002}, {8, 3}, {8, 1001}, {8, 44101}})
-        bad << wave({.bits = bits, .channels = 2, .ms = 0}, bytes);  // stereo data that is not whole frames
+        bad << wave(0, SoundServer::kRate, 2, bits, bytes);  // stereo data that is not whole frames
     QStringList hostile;
     for (const QByteArray& bytes : bad)
         hostile << write(dir.filePath(QString::number(hostile.size())), bytes);
@@ -107,7 +101,7 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     ASSERT_EQ(mkfifo(QFile::encodeName(hostile[hostile.size() - 2]).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), hostile.back()));
     for (const char* name : {"huge1", "huge2"}) {  // 60 MB of silence each, sparse on disk
-        hostile << write(dir.filePath(name), wave({}, 0).chopped(4) + le(60 << 20, 4));
+        hostile << write(dir.filePath(name), wave(0).chopped(4) + le(60 << 20, 4));
         ASSERT_TRUE(QFile::resize(hostile.back(), QFileInfo(hostile.back()).size() + (60 << 20)));
     }
     for (int i = 0; i < hostile.size(); ++i)
@@ -159,8 +153,8 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
 TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
 {
     useScratchFolder();
-    write(QStringLiteral("op.wav"), wave({.ms = 300}));
-    write(QStringLiteral("001.wav"), wave({}));
+    write(QStringLiteral("op.wav"), wave(300));
+    write(QStringLiteral("001.wav"), wave(12));
     const std::size_t from = server->samples().size();
     shell->sounds().setMuted(false);
     shell->start();
