@@ -38,24 +38,6 @@ pid_t spawn(std::vector<const char*> argv, int keepFd = -1)
     _exit(127);
 }
 
-// Xvfb on a display it picks itself; returns that display once Xvfb says it listens.
-std::string startXvfb(pid_t* pid)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    const std::string fd = std::to_string(fds[1]);
-    *pid = spawn({"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"}, fds[1]);
-    close(fds[1]);
-    std::string number;
-    pollfd in{fds[0], POLLIN, 0};
-    char c = 0;
-    while (poll(&in, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
-    return number.empty() ? std::string() : ":" + number;
-}
-
 // Waits up to 5 s until `display` takes clients and, when asked, openbox runs on it:
 // openbox names its theme on the root window late in its start.
 bool ready(const std::string& display, bool needManager)
@@ -103,8 +85,19 @@ int main(int argc, char** argv)
     pid_t xvfb = -1;
     pid_t openbox = -1;
     for (int attempt = 0; attempt < 3 && openbox < 0; ++attempt) {
-        const std::string display = startXvfb(&xvfb);
-        if (!display.empty() && ready(display, false)) {
+        // Xvfb picks a free display and writes its number once it listens.
+        int fds[2];
+        if (pipe(fds) != 0)
+            break;
+        const std::string fd = std::to_string(fds[1]);
+        xvfb = spawn({"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"}, fds[1]);
+        close(fds[1]);
+        std::string display = ":";
+        pollfd in{fds[0], POLLIN, 0};
+        for (char c = 0; poll(&in, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n';)
+            display += c;
+        close(fds[0]);
+        if (display.size() > 1 && ready(display, false)) {
             setenv("DISPLAY", display.c_str(), 1);
             openbox = spawn({"openbox", "--sm-disable"});
             if (ready(display, true))
