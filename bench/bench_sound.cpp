@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSoundEffect>
 #include <QTemporaryDir>
@@ -29,14 +30,58 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <malloc.h>
 
 using namespace hop;
 using namespace hop::test;
+using Clock = std::chrono::steady_clock;
 
 namespace {
+
+// When the recording reached each length: the file parec writes, its size polled every
+// 0.2 ms on a thread of its own. A sample's time is therefore an upper bound.
+class Arrivals {
+public:
+    explicit Arrivals(const SoundServer& server)
+        : thread_([this, path = server.recording()] {
+              std::size_t last = 0;
+              while (!stop_) {
+                  const auto now = Clock::now();
+                  const auto samples = std::size_t(QFileInfo(path).size() / 2);
+                  if (samples != last) {
+                      std::lock_guard lock(mutex_);
+                      seen_.emplace_back(last = samples, now);
+                  }
+                  std::this_thread::sleep_for(std::chrono::microseconds(200));
+              }
+          })
+    {
+    }
+    ~Arrivals()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    Clock::time_point timeOf(std::size_t sample)
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [count, when] : seen_)
+            if (count > sample)
+                return when;
+        return Clock::time_point::max();
+    }
+
+private:
+    std::atomic<bool> stop_ = false;
+    std::mutex mutex_;
+    std::vector<std::pair<std::size_t, Clock::time_point>> seen_;
+    std::thread thread_;  // last: it starts running at once
+};
 
 void waitUntil(Clock::time_point t)
 {
@@ -55,7 +100,7 @@ double percentile(std::vector<double> v, double p)
     return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
 }
 
-void latency(SoundServer& server, const char* kind, int starts, int spacingMs, bool qt)
+void latency(SoundServer& server, Arrivals& arrivals, const char* kind, int starts, int spacingMs, bool qt)
 {
     resources::SoundBoard board;
     QSoundEffect effect;
@@ -84,7 +129,7 @@ void latency(SoundServer& server, const char* kind, int starts, int spacingMs, b
     // Each burst is matched to the last start before it.
     std::vector<double> ms;
     for (const Burst& b : bursts) {
-        const Clock::time_point heard = server.timeOf(std::size_t(b.onsetMs * SoundServer::kRate / 1000));
+        const Clock::time_point heard = arrivals.timeOf(std::size_t(b.onsetMs * SoundServer::kRate / 1000));
         auto start = std::upper_bound(at.begin(), at.end(), heard);
         if (start != at.begin())
             ms.push_back(std::chrono::duration<double, std::milli>(heard - *(start - 1)).count());
@@ -172,13 +217,14 @@ int main(int argc, char** argv)
     shell::setUpApplication();
     SoundServer server;
     if (!server.start()) {
-        std::fprintf(stderr, "bench_sound: no PulseAudio daemon; see %s\n", qPrintable(server.log()));
+        std::fprintf(stderr, "bench_sound: no PulseAudio daemon (see its output above)\n");
         return 1;
     }
     if (only.isEmpty() || only == "latency") {
-        latency(server, "reveal", 23, 30, qt);
-        latency(server, "open", starts, 300, qt);
-        latency(server, "closed", std::max(4, starts / 4), 2500, qt);
+        Arrivals arrivals(server);
+        latency(server, arrivals, "reveal", 23, 30, qt);
+        latency(server, arrivals, "open", starts, 300, qt);
+        latency(server, arrivals, "closed", std::max(4, starts / 4), 2500, qt);
     }
     if (only.isEmpty() || only == "visits")
         visits(visitCount);

@@ -14,18 +14,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// Starts a program; it is stopped by the kernel should this test die first.
-pid_t spawn(std::vector<std::string> args, int keepFd)
+// Starts a program that the kernel stops should this test die first.
+pid_t spawn(std::vector<const char*> argv, int keepFd = -1)
 {
     const pid_t pid = fork();
     if (pid != 0)
@@ -34,74 +32,40 @@ pid_t spawn(std::vector<std::string> args, int keepFd)
     for (int fd = 3; fd < 256; ++fd)
         if (fd != keepFd)
             close(fd);
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
     argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
+    execvp(argv[0], const_cast<char* const*>(argv.data()));
     std::perror(argv[0]);
     _exit(127);
 }
 
-// Reads the display number Xvfb writes once it listens.
-std::string startXvfb(pid_t* pid)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    *pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
-                 fds[1]);
-    close(fds[1]);
-    std::string number;
-    pollfd in{fds[0], POLLIN, 0};
-    char c = 0;
-    while (poll(&in, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
-    return number.empty() ? std::string() : ":" + number;
-}
-
-// True once `display` accepts clients and, when asked, a window manager runs on it.
+// Waits up to 5 s until `display` takes clients and, when asked, openbox runs on it:
+// openbox names its theme on the root window late in its start.
 bool ready(const std::string& display, bool needManager)
 {
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-    bool ok = !xcb_connection_has_error(c);
-    if (ok && needManager) {
-        // openbox names its theme on the root window once it has loaded it, late in its start.
-        const char name[] = "_OB_THEME";
-        xcb_intern_atom_reply_t* atom =
-            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
-        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-        ok = false;
-        if (atom && atom->atom != XCB_ATOM_NONE) {
+    for (int i = 0; i < 250; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+        bool ok = !xcb_connection_has_error(c);
+        if (ok && needManager) {
+            xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, 9, "_OB_THEME"), nullptr);
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+            // An atom not interned yet is none, and asking for it fails.
             xcb_get_property_reply_t* p = xcb_get_property_reply(
-                c, xcb_get_property(c, 0, screen->root, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
+                c, xcb_get_property(c, 0, root, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
             ok = p && xcb_get_property_value_length(p) > 0;
             std::free(p);
+            std::free(atom);
         }
-        std::free(atom);
+        xcb_disconnect(c);
+        if (ok)
+            return true;
     }
-    xcb_disconnect(c);
-    return ok;
-}
-
-bool waitUntilReady(const std::string& display, bool needManager)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!ready(display, needManager)) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    return false;
 }
 
 void stop(pid_t pid)
 {
-    if (pid > 0) {
-        kill(pid, SIGTERM);
+    if (pid > 0 && kill(pid, SIGTERM) == 0)
         waitpid(pid, nullptr, 0);
-    }
 }
 
 } // namespace
@@ -116,27 +80,33 @@ extern "C" const char* __lsan_default_suppressions()
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS();
-
     // Other test runs start X servers at the same time; a display lost to one of them
     // is given up and another one started.
     pid_t xvfb = -1;
     pid_t openbox = -1;
-    std::string display;
     for (int attempt = 0; attempt < 3 && openbox < 0; ++attempt) {
-        display = startXvfb(&xvfb);
-        if (!display.empty() && waitUntilReady(display, false)) {
+        // Xvfb picks a free display and writes its number once it listens.
+        int fds[2];
+        if (pipe(fds) != 0)
+            break;
+        const std::string fd = std::to_string(fds[1]);
+        xvfb = spawn({"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"}, fds[1]);
+        close(fds[1]);
+        std::string display = ":";
+        pollfd in{fds[0], POLLIN, 0};
+        for (char c = 0; poll(&in, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n';)
+            display += c;
+        close(fds[0]);
+        if (display.size() > 1 && ready(display, false)) {
             setenv("DISPLAY", display.c_str(), 1);
-            openbox = spawn({"openbox", "--sm-disable"}, -1);
-            if (waitUntilReady(display, true))
+            openbox = spawn({"openbox", "--sm-disable"});
+            if (ready(display, true))
                 break;
         }
         stop(openbox);
         stop(xvfb);
         openbox = xvfb = -1;
     }
-
     int result = 1;
     if (openbox > 0) {
         qputenv("QT_QPA_PLATFORM", "xcb");

@@ -2,32 +2,15 @@
 #include "tests/shell/ShellFixture.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QScreen>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
-
-#include <cstdlib>
+#include <QWindow>
 
 using namespace hop;
 using namespace hop::test;
 
 namespace {
 
-xcb_window_t transientFor(QWidget* w)
-{
-    xcb_connection_t* c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    xcb_get_property_reply_t* p = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, xcb_window_t(w->winId()), XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1),
-        nullptr);
-    const xcb_window_t owner =
-        p && xcb_get_property_value_length(p) == 4 ? *static_cast<xcb_window_t*>(xcb_get_property_value(p)) : 0;
-    std::free(p);
-    return owner;
-}
-
-// The label as the X server shows it, not as Qt would draw it again.
+// The widget as the X server shows it, not as Qt would draw it again.
 QImage onScreen(QWidget* w)
 {
     const QPoint at = w->mapTo(w->window(), QPoint());
@@ -36,31 +19,22 @@ QImage onScreen(QWidget* w)
 
 } // namespace
 
-class RealWindows : public ShellTest {
-protected:
-    void SetUp() override
-    {
-        ShellTest::SetUp();
-        shell->start();
-        // A window manager still starting on a busy machine manages the first window late.
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(shell->title(), 20000));
-        EXPECT_TRUE(shell->title()->windowIcon().isNull()) << "the title has no icon of its own";
-        QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
-        settle();
-        ASSERT_TRUE(shell->menu() && QTest::qWaitForWindowActive(shell->menu()));
-    }
-};
-
-TEST_F(RealWindows, TheFirstMenuIsCentredByItsFrameAndTheVersionWindowTakesTheKeyboard)
+TEST_F(ShellTest, RealWindowsAreCentredActiveUngreyedAndOwnTheirMessages)
 {
+    toMenu();
     shell::Screen* menu = shell->menu();
+    // A window manager still starting on a busy machine manages the first window late.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(menu, 20000));
+    EXPECT_FALSE(menu->windowIcon().isNull());
+
+    // The first menu is centred by its outer frame.
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->frameGeometry() != menu->geometry(); }));
     const QRect frame = menu->frameGeometry();
     const QRect area = menu->screen()->geometry();
     EXPECT_NEAR(frame.left(), (area.width() - frame.width()) / 2.0, 1.0);
     EXPECT_NEAR(frame.top(), (area.height() - frame.height()) / 2.0, 1.0);
-    EXPECT_FALSE(menu->windowIcon().isNull());
 
+    // The version window takes the keyboard, and Enter closes it.
     QTest::mouseClick(menu->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
     settle();
     shell::Screen* version = shell->version();
@@ -73,10 +47,8 @@ TEST_F(RealWindows, TheFirstMenuIsCentredByItsFrameAndTheVersionWindowTakesTheKe
     EXPECT_FALSE(shell->version());
     ASSERT_TRUE(QTest::qWaitForWindowActive(menu));
     EXPECT_EQ(QApplication::focusWidget(), menu->control(QStringLiteral("Command4")));
-}
 
-TEST_F(RealWindows, NothingGreysDuringTheRevealAndMessagesAreDialogsOfTheirScreen)
-{
+    // Nothing greys while the reveal ignores input.
     shell::PlayScreen* screen = openFromMenu("Command1");
     ASSERT_TRUE(screen && QTest::qWaitForWindowExposed(screen));
     QWidget* caption = screen->control(QStringLiteral("Label4"));
@@ -87,19 +59,16 @@ TEST_F(RealWindows, NothingGreysDuringTheRevealAndMessagesAreDialogsOfTheirScree
     QTest::qWait(100);
     EXPECT_TRUE(onScreen(caption) == before) << "the caption changed its look during the reveal";
 
-    // A message while the screen ignores input still takes Enter, and is the screen's dialog.
+    // A message meanwhile still takes Enter, and is a dialog of its screen.
     shell::setMessageHook({});
-    xcb_window_t owner = 0;
-    bool active = false;
+    QWindow* owner = nullptr;
     QTimer::singleShot(0, [&] {
         QWidget* box = nullptr;
-        if (!QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()) && box->isActiveWindow(); }))
-            return;
-        active = box->isActiveWindow();
-        owner = transientFor(box);
-        QTest::keyClick(box, Qt::Key_Return);
+        if (QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()) && box->isActiveWindow(); })) {
+            owner = box->windowHandle()->transientParent();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
     });
     screen->showMessage("テスト");
-    EXPECT_TRUE(active);
-    EXPECT_EQ(owner, xcb_window_t(screen->winId()));
+    EXPECT_EQ(owner, screen->windowHandle()) << "the message was not active, or not the screen's dialog";
 }
