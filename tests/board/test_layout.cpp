@@ -1,6 +1,6 @@
 // The boards' data against jump tables derived here from the boards' lines, and their geometry rules.
 #include "board/BoardLayout.h"
-#include "tests/support/Positions.h"
+#include "tests/support/Lines.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,8 @@ std::set<std::pair<int, int>> asSet(const std::vector<JumpEntry>& entries)
 
 TEST(BoardLayoutJumps, EachTableIsExactlyTheJumpsAlongItsBoardsLines)
 {
-    for (auto [layout, lines, total] : {std::tuple{&BoardLayout::boardA(), &hop::test::boardALines(), 60u},
-                                        {&BoardLayout::boardB(), &hop::test::boardBLines(), 56u}}) {
+    for (auto [layout, lines, total] : {std::tuple{&BoardLayout::boardA(), &hop::test::kBoardALines, 60u},
+                                        {&BoardLayout::boardB(), &hop::test::kBoardBLines, 56u}}) {
         const auto derived = jumpsFromLines(layout->holeCount(), *lines);
         size_t count = 0;
         for (int t = 1; t <= layout->holeCount(); ++t) {

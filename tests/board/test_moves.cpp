@@ -2,7 +2,7 @@
 #include "board/Board.h"
 #include "board/JumpMove.h"
 #include "tests/support/FakePort.h"
-#include "tests/support/Positions.h"
+#include "tests/support/Lines.h"
 
 #include <gtest/gtest.h>
 
@@ -96,8 +96,8 @@ void checkEverySourceAndTarget(const BoardLayout& layout, const std::vector<std:
 
 TEST(JumpMoveProperty, OnBothBoardsTheDropCursorAndTheDropAgreeWithTheLines)
 {
-    checkEverySourceAndTarget(BoardLayout::boardA(), test::boardALines());
-    checkEverySourceAndTarget(BoardLayout::boardB(), test::boardBLines());
+    checkEverySourceAndTarget(BoardLayout::boardA(), test::kBoardALines);
+    checkEverySourceAndTarget(BoardLayout::boardB(), test::kBoardBLines);
 }
 
 TEST(JumpMove, HiddenHolesTakeNoPartAndTheRegisterSurvivesFailedPickUps)

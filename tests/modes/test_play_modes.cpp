@@ -2,7 +2,8 @@
 #include "modes/StageGame.h"
 #include "modes/Texts.h"
 #include "modes/TimedGame.h"
-#include "tests/support/Play.h"
+#include "board/Solver.h"
+#include "tests/support/FakePort.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,41 @@ using namespace hop::test;
 namespace {
 
 const std::string kClick = "sound 001.wav";
+
+// "o" is a piece, "." an empty hole; anything else only helps the eye.
+std::vector<int> parsePosition(const std::string& picture)
+{
+    std::vector<int> holes;
+    int k = 0;
+    for (char c : picture) {
+        k += c == 'o' || c == '.';
+        if (c == 'o')
+            holes.push_back(k);
+    }
+    return holes;
+}
+
+// The same calls the screen makes for a mouse drag.
+void dragAndDrop(PlayMode& mode, int from, int to)
+{
+    ASSERT_TRUE(mode.pickUp(from)) << from;
+    mode.dragOver(to, DragOver::Enter);
+    ASSERT_TRUE(mode.drop(to)) << from << "->" << to;
+}
+
+void playToClear(PlayMode& mode)
+{
+    const auto moves = solve(mode.board().layout(), mode.board().occupiedHoles());
+    for (const JumpLine& j : moves.value())
+        dragAndDrop(mode, j.from, j.to);
+}
+
+void startAndReveal(PlayMode& mode, FakePort& port)
+{
+    mode.start();
+    while (!mode.timerRunning(TimerId::Countdown) && port.step()) {
+    }
+}
 
 struct Timed {
     FakePort port;
@@ -28,7 +64,7 @@ struct Timed {
 
 struct Stages {
     FakePort port;
-    std::deque<float> draws;
+    std::deque<float> draws;  // the roulette's, one a spin; the last one stays
     StageGame game{port, [this] {
                        const float r = draws.empty() ? 0.5f : draws.front();
                        if (draws.size() > 1)
@@ -48,15 +84,6 @@ struct Stages {
             startAndReveal(game, port);
             playToClear(game);
         }
-    }
-    // START the roulette and stop it on the first draw of `r`.
-    void drawStage(float r)
-    {
-        draws = {r};
-        game.start();
-        port.advance(2);
-        game.stop();
-        startAndReveal(game, port);
     }
 };
 
@@ -260,7 +287,11 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
     EXPECT_TRUE(st.game.retestPending());
 
     // Clearing the re-test leads to stage 9.
-    st.drawStage(2.0f / 7.0f);
+    st.draws = {2.0f / 7.0f};
+    st.game.start();
+    st.port.advance(2);
+    st.game.stop();
+    startAndReveal(st.game, st.port);
     st.port.clearLogs();
     playToClear(st.game);
     EXPECT_EQ(st.port.messages, (std::vector<std::string>{texts::retestClear()}));

@@ -1,0 +1,29 @@
+#!/bin/sh
+# Runs the X tests on a private Xvfb (it picks a free display) with openbox, and stops
+# both by their process ids. Other test runs start X servers at the same time, so a
+# display that is lost or never comes up is given up and another one started.
+set -u
+test_program=$1
+scratch=$(mktemp -d)
+xvfb= openbox=
+stop() { kill $openbox $xvfb 2>/dev/null; wait $openbox $xvfb 2>/dev/null; openbox= xvfb=; }
+trap 'stop; rm -rf "$scratch"' EXIT
+up() { # <command>: tries for 5 s
+    for _ in $(seq 250); do "$@" >/dev/null 2>&1 && return 0; sleep 0.02; done
+    return 1
+}
+for attempt in 1 2 3; do
+    : >"$scratch/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
+    xvfb=$!
+    up grep -q . "$scratch/display" && export DISPLAY=":$(head -n 1 "$scratch/display")" && up xprop -root >/dev/null &&
+        { openbox --sm-disable >/dev/null 2>&1 & openbox=$!; } &&
+        # openbox names its theme on the root window late in its start.
+        up sh -c 'xprop -root _OB_THEME | grep -q "="' && break
+    stop
+done
+if [ -z "$openbox" ]; then
+    echo "Xvfb and openbox did not start (scripts/install-deps installs them)" >&2
+    exit 1
+fi
+QT_QPA_PLATFORM=xcb "$test_program"
