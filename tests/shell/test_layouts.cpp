@@ -2,8 +2,11 @@
 // game writes exists with the right kind, and the keyboard reaches what it should.
 #include "tests/shell/ShellFixture.h"
 
+#include "shell/FitLabel.h"
+
 #include <QApplication>
-#include <QLineEdit>
+#include <QStyleOptionButton>
+#include <QTextLayout>
 
 #include <functional>
 
@@ -62,7 +65,7 @@ protected:
     }
 };
 
-TEST_F(LayoutScreens, EveryControlIsBuiltAsItsEntrySaysAndInsideItsWindow)
+TEST_F(LayoutScreens, EveryControlIsBuiltAsItsEntrySaysInsideItsWindowAndShowsItsWholeText)
 {
     int screens = 0;
     visitEveryScreen([&](shell::Screen* screen) {
@@ -99,8 +102,30 @@ TEST_F(LayoutScreens, EveryControlIsBuiltAsItsEntrySaysAndInsideItsWindow)
                 if (std::holds_alternative<std::monostate>(c->role)) {
                     EXPECT_EQ(label->text(), c->text) << name;
                 }
+                EXPECT_EQ(label->focusPolicy(), Qt::NoFocus) << name;
+                if (label->text().isEmpty() || !c->visible)
+                    continue;
+                // Set in the real font at the label's width, the text stays wholly inside it:
+                // a stand-in font must not cost the player a line or a letter.
+                auto* fit = static_cast<shell::FitLabel*>(label);
+                QFont font = label->font();
+                font.setStretch(fit->fittingStretch());
+                const QFontMetricsF metrics(font, label);
+                const qreal step = shell::FitLabel::lineStep(metrics, font);
+                const QRect area = label->contentsRect();
+                QTextLayout text(label->text(), font, label);
+                if (label->wordWrap()) {
+                    EXPECT_LE(shell::FitLabel::layOutWrapped(text, area.width(), step), area.height()) << name;
+                } else {
+                    EXPECT_LE(metrics.horizontalAdvance(label->text()), area.width()) << name;
+                    EXPECT_LE(step, area.height()) << name;
+                }
             } else if (auto* button = qobject_cast<QPushButton*>(w)) {
                 EXPECT_EQ(button->text(), c->text) << name;
+                QStyleOptionButton option;
+                option.initFrom(button);
+                const QRect area = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+                EXPECT_LE(QFontMetricsF(button->font()).horizontalAdvance(button->text()), area.width()) << name;
             }
         }
     });
