@@ -156,6 +156,8 @@ TEST(BadFiles, OnlyPcmWavesWholeInTheFileArePlayable)
     const QByteArray wave = good.readAll();
     QTemporaryDir dir;
     EXPECT_FALSE(isPlayableWave(put(dir.filePath("a.wav"), QByteArray(wave).replace(20, 1, "\x07"))));
+    // A rate of 10 Hz, which the sound server would divide by.
+    EXPECT_FALSE(isPlayableWave(put(dir.filePath("c.wav"), QByteArray(wave).replace(24, 4, QByteArray("\x0a\0\0\0", 4)))));
     // The data chunk claims more than the file holds.
     EXPECT_FALSE(isPlayableWave(put(dir.filePath("b.wav"), QByteArray(wave).replace(40, 4, "\xF0\xFF\xFF\x7F"))));
 }
