@@ -6,7 +6,7 @@
 using namespace hop;
 using namespace hop::test;
 
-TEST_F(ShellTest, TheStagesArePlayedThroughTheRouletteToTheFinaleThatBringsTheMenuBack)
+TEST_F(ShellTest, TheStagesArePlayedThroughTheRouletteToTheFinaleAndStartAfreshWhenOpenedAgain)
 {
     float draw = 3.2f / 7.0f;
     shell->setRandomSource([&] { return draw; });
@@ -66,4 +66,7 @@ TEST_F(ShellTest, TheStagesArePlayedThroughTheRouletteToTheFinaleThatBringsTheMe
     EXPECT_EQ(shell->sounds().log().last(), "001.wav");
     EXPECT_FALSE(QGuiApplication::overrideCursor());
     EXPECT_EQ(quits, 0);
+    // Opened again, the stages start afresh at stage 1.
+    screen = openFromMenu("Command3");
+    EXPECT_EQ(text(screen, "Label7") + "/" + text(screen, "Label2"), "1/4");
 }

@@ -121,23 +121,6 @@ TEST_F(ShellTest, AMissingPictureFileGivesAMessageAndTheMenuBack)
     EXPECT_EQ(quits, 0);
 }
 
-TEST_F(ShellTest, ReopeningTheStagesStartsAtStageOne)
-{
-    toMenu();
-    shell::PlayScreen* screen = openFromMenu("Command3");
-    startAndReveal(screen);
-    for (auto [from, to] : {std::pair{8, 10}, {18, 9}, {10, 8}}) {
-        QTest::mousePress(screen->hole(from), Qt::LeftButton);
-        QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, to));
-    }
-    EXPECT_EQ(text(screen, "Label7"), "2");
-    closeBox(screen);
-    settle();
-    screen = openFromMenu("Command3");
-    EXPECT_EQ(text(screen, "Label7"), "1");
-    EXPECT_EQ(text(screen, "Label2"), "4");
-}
-
 TEST_F(ShellTest, F1OpensOneHelpWindowBesideTheGameWithTheMasteryTopic)
 {
     toMenu();
