@@ -1,5 +1,5 @@
-// A running shell on the offscreen platform, in a working folder of the test's choosing,
-// with messages recorded and acknowledged and no audio device touched.
+// A running shell in the game's folder, with messages recorded and acknowledged and no
+// audio device touched.
 #pragma once
 
 #include "shell/Messages.h"
@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
 
@@ -52,16 +51,6 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         shell::setMessageHook({});
         QDir::setCurrent(previousDir_);
-    }
-
-    // Copies the game's files into a fresh folder and works there, so a test may spoil them.
-    QString useScratchFolder()
-    {
-        scratch_ = std::make_unique<QTemporaryDir>();
-        for (const char* name : {"back.kzt", "koma.kzt", "op.wav", "001.wav"})
-            QFile::copy(QStringLiteral(HOPSTONE_GAME_DIR "/") + QLatin1String(name), scratch_->filePath(QLatin1String(name)));
-        QDir::setCurrent(scratch_->path());
-        return scratch_->path();
     }
 
     // Closing, deleting and showing happen in the event loop's deferred deletes too.
@@ -118,7 +107,6 @@ protected:
 
 private:
     QString previousDir_;
-    std::unique_ptr<QTemporaryDir> scratch_;
 };
 
 } // namespace hop::test

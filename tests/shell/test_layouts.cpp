@@ -65,16 +65,16 @@ protected:
     }
 };
 
-TEST_F(LayoutScreens, EveryControlIsBuiltAsItsEntrySaysInsideItsWindowAndShowsItsWholeText)
+TEST_F(LayoutScreens, EveryControlIsBuiltAsItsEntrySaysShowsItsWholeTextAndPlaysItsPartInTheGame)
 {
     int screens = 0;
-    visitEveryScreen([&](shell::Screen* screen) {
+    visitEveryScreen([&](shell::Screen* s) {
         ++screens;
-        const shell::ScreenLayout& l = screen->layout();
+        const shell::ScreenLayout& l = s->layout();
         SCOPED_TRACE(l.name.toStdString());
-        EXPECT_EQ(screen->windowTitle(), l.caption);
-        EXPECT_EQ(screen->minimumSize(), screen->maximumSize()) << "the frame cannot be resized";
-        EXPECT_FALSE(screen->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        EXPECT_EQ(s->windowTitle(), l.caption);
+        EXPECT_EQ(s->minimumSize(), s->maximumSize()) << "the frame cannot be resized";
+        EXPECT_FALSE(s->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
         std::set<int> tabs;
         for (const ControlEntry* c : allControls(l)) {
             const std::string name = c->name.toStdString();
@@ -82,12 +82,12 @@ TEST_F(LayoutScreens, EveryControlIsBuiltAsItsEntrySaysInsideItsWindowAndShowsIt
                 EXPECT_TRUE(tabs.insert(c->tab).second) << name << ": tab position used twice";
             }
             if (c->kind == K::Timer) {
-                auto* t = screen->findChild<QTimer*>(c->name);
+                auto* t = s->findChild<QTimer*>(c->name);
                 ASSERT_TRUE(t) << name;
                 EXPECT_FALSE(t->isActive()) << name << " runs before START";
                 continue;
             }
-            auto* w = screen->findChild<QWidget*>(c->name);
+            auto* w = s->findChild<QWidget*>(c->name);
             ASSERT_TRUE(w) << name;
             EXPECT_EQ(w->geometry(), pxRect(c->left, c->top, c->width, c->height)) << name;
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()) || !c->visible) << name << " sticks out";
@@ -128,52 +128,43 @@ TEST_F(LayoutScreens, EveryControlIsBuiltAsItsEntrySaysInsideItsWindowAndShowsIt
                 EXPECT_LE(QFontMetricsF(button->font()).horizontalAdvance(button->text()), area.width()) << name;
             }
         }
-    });
-    EXPECT_EQ(screens, 6);
-}
-
-TEST_F(LayoutScreens, EveryControlAModeWritesExistsWithItsKindAndEveryHoleWhereTheBoardPutsIt)
-{
-    int screens = 0;
-    visitEveryScreen([&](shell::Screen* s) {
         auto* screen = qobject_cast<shell::PlayScreen*>(s);
         if (!screen)
             return;
-        ++screens;
-        SCOPED_TRACE(screen->objectName().toStdString());
-        const bool stages = screen->mode() == Mode::Stages;
-        const shell::GameControls& c = screen->controls();
-        for (Readout r : kReadouts) {
-            const bool stageOnly = r == Readout::StageNumber || r == Readout::PlayFlag || r == Readout::RouletteDigit;
-            EXPECT_EQ(c.readout(r) != nullptr, stages || !stageOnly) << "readout " << int(r);
-        }
-        for (Button b : kButtons)
-            EXPECT_EQ(c.button(b) != nullptr, stages || b != Button::Stop) << "button " << int(b);
-        for (Overlay o : kOverlays)
-            EXPECT_EQ(c.overlay(o) != nullptr, stages) << "overlay " << int(o);
-        for (TimerId t : kTimers)
-            EXPECT_EQ(c.timer(t) != nullptr, stages || t != TimerId::Spin) << "timer " << int(t);
-        // The numbers on show are the game's own from the first frame.
-        EXPECT_EQ(c.readout(Readout::TimeLeft)->text(), QString::number(screen->game().rules().timeLimit));
-        EXPECT_EQ(c.readout(Readout::PiecesLeft)->text(), QString::number(screen->game().board().count()));
+        // Every control a mode may write is there, of its kind, and every hole where its board puts it.
+            const bool stages = screen->mode() == Mode::Stages;
+            const shell::GameControls& c = screen->controls();
+            for (Readout r : kReadouts) {
+                const bool stageOnly = r == Readout::StageNumber || r == Readout::PlayFlag || r == Readout::RouletteDigit;
+                EXPECT_EQ(c.readout(r) != nullptr, stages || !stageOnly) << "readout " << int(r);
+            }
+            for (Button b : kButtons)
+                EXPECT_EQ(c.button(b) != nullptr, stages || b != Button::Stop) << "button " << int(b);
+            for (Overlay o : kOverlays)
+                EXPECT_EQ(c.overlay(o) != nullptr, stages) << "overlay " << int(o);
+            for (TimerId t : kTimers)
+                EXPECT_EQ(c.timer(t) != nullptr, stages || t != TimerId::Spin) << "timer " << int(t);
+            // The numbers on show are the game's own from the first frame.
+            EXPECT_EQ(c.readout(Readout::TimeLeft)->text(), QString::number(screen->game().rules().timeLimit));
+            EXPECT_EQ(c.readout(Readout::PiecesLeft)->text(), QString::number(screen->game().board().count()));
 
-        const BoardLayout& board = screen->game().rules().board;
-        QRegion covered;
-        for (int k = 1; k <= board.holeCount(); ++k) {
-            const HoleRect& r = board.cell(k);
-            const QRect cell = screen->hole(k)->geometry();
-            EXPECT_EQ(cell, pxRect(r.left, r.top, r.width, r.height)) << k;
-            EXPECT_FALSE(covered.intersects(cell)) << "hole cell " << k << " overlaps another";
-            covered += cell;
-            EXPECT_FALSE(screen->hole(k)->isVisibleTo(screen)) << "hole cell " << k << " waits for START";
-            auto* state = screen->findChild<QLabel*>(QStringLiteral("N%1").arg(k, 2, 10, QChar('0')));
-            ASSERT_TRUE(state) << k;
-            EXPECT_EQ(state->text(), QString::number(screen->game().board().hole(k))) << k;
-            EXPECT_EQ(screen->hole(k)->hasPicture(), screen->game().board().hole(k) == 1) << k;
-        }
-        EXPECT_FALSE(screen->hole(board.holeCount() + 1));
+            const BoardLayout& board = screen->game().rules().board;
+            QRegion covered;
+            for (int k = 1; k <= board.holeCount(); ++k) {
+                const HoleRect& r = board.cell(k);
+                const QRect cell = screen->hole(k)->geometry();
+                EXPECT_EQ(cell, pxRect(r.left, r.top, r.width, r.height)) << k;
+                EXPECT_FALSE(covered.intersects(cell)) << "hole cell " << k << " overlaps another";
+                covered += cell;
+                EXPECT_FALSE(screen->hole(k)->isVisibleTo(screen)) << "hole cell " << k << " waits for START";
+                auto* state = screen->findChild<QLabel*>(QStringLiteral("N%1").arg(k, 2, 10, QChar('0')));
+                ASSERT_TRUE(state) << k;
+                EXPECT_EQ(state->text(), QString::number(screen->game().board().hole(k))) << k;
+                EXPECT_EQ(screen->hole(k)->hasPicture(), screen->game().board().hole(k) == 1) << k;
+            }
+            EXPECT_FALSE(screen->hole(board.holeCount() + 1));
     });
-    EXPECT_EQ(screens, 3);
+    EXPECT_EQ(screens, 6);
 }
 
 TEST_F(LayoutScreens, FocusStartsOnTheLowestTabStopAndTheKeyboardPressesIt)

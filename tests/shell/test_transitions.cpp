@@ -3,6 +3,7 @@
 #include "tests/shell/ShellFixture.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 
 using namespace hop;
@@ -105,8 +106,11 @@ TEST_F(ShellTest, EveryScreenOpensAndClosesWithItsSoundsAndNothingElseSounds)
 TEST_F(ShellTest, AMissingPictureFileGivesAMessageAndTheMenuBack)
 {
     toMenu();
-    const QString folder = useScratchFolder();
-    QFile::remove(folder + "/back.kzt");
+    QTemporaryDir scratch;  // a folder of the player's, with the game's files but one
+    const QString folder = scratch.path();
+    for (const char* name : {"koma.kzt", "op.wav", "001.wav"})
+        QFile::copy(QStringLiteral(HOPSTONE_GAME_DIR "/") + name, folder + "/" + name);
+    QDir::setCurrent(folder);
     EXPECT_FALSE(openFromMenu("Command1"));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("back.kzt") && messages[0].contains("見つかりません")) << messages[0].toStdString();
