@@ -96,9 +96,9 @@ protected:
         return screen->hole(k)->geometry().center();
     }
 
-    static QString text(QWidget* screen, const char* label)
+    static QString text(QWidget* screen, const QString& label)
     {
-        return screen->findChild<QLabel*>(QLatin1String(label))->text();
+        return screen->findChild<QLabel*>(label)->text();
     }
 
     std::unique_ptr<shell::Shell> shell;

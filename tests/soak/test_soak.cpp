@@ -1,28 +1,16 @@
 // Thousands of random events on the real screens, with the game's invariants checked after each.
 // HOPSTONE_SOAK_EVENTS sets the length (default 4000), HOPSTONE_SOAK_SEED the seed.
 #include "modes/Texts.h"
-#include "shell/Messages.h"
-#include "shell/PictureCell.h"
-#include "shell/PlayScreen.h"
-#include "shell/Shell.h"
+#include "tests/shell/ShellFixture.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
-#include <memory>
 #include <random>
 
 using namespace hop;
-using modes::TimerId;
+using namespace hop::test;
 
 namespace {
 
@@ -33,29 +21,18 @@ void quietAboutIgnoredEvents(QtMsgType type, const QMessageLogContext& context, 
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
-void settle()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 void click(QWidget* screen, int command)
 {
     if (auto* b = screen->findChild<QPushButton*>(QStringLiteral("Command%1").arg(command)))
         QTest::mouseClick(b, Qt::LeftButton);
 }
 
-QString text(QWidget* screen, const QString& name)
-{
-    return screen->findChild<QLabel*>(name)->text();
-}
-
-class Soak : public ::testing::Test {
+class Soak : public ShellTest {
 protected:
     void SetUp() override
     {
+        ShellTest::SetUp();
         qInstallMessageHandler(quietAboutIgnoredEvents);
-        QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
         for (const std::string& m : {modes::texts::completion(), modes::texts::rouletteStart(), modes::texts::retestClear(),
                                      std::string(modes::texts::kClear), std::string(modes::texts::kTimeUp),
                                      std::string(modes::texts::kRouletteZero)})
@@ -64,15 +41,13 @@ protected:
             allowed.append(QString::fromStdString(modes::texts::stageClear(n)));
         for (int d = 1; d <= 7; ++d)
             allowed.append(QString::fromStdString(modes::texts::rouletteDrawn(d)));
-        shell::setMessageHook([this](const QString& text) { shown.append(text); });
         newSession();
     }
 
     void TearDown() override
     {
-        shell.reset();
-        settle();
-        shell::setMessageHook({});
+        qInstallMessageHandler(nullptr);
+        ShellTest::TearDown();
     }
 
     // The quit button ends a program; here it ends a session and the next one starts.
@@ -162,7 +137,7 @@ protected:
         ASSERT_EQ(!!shell->title() + !!shell->menu() + !!shell->play(), 1) << where;
         // The version box stands over the menu, which ignores input while it is open.
         ASSERT_EQ(shell->menu() && shell->menu()->inputBlocked(), shell->version() != nullptr) << where;
-        for (const QString& m : std::exchange(shown, {}))
+        for (const QString& m : std::exchange(messages, {}))
             ASSERT_TRUE(allowed.contains(m)) << where << ": unexpected message " << m.toStdString();
         for (QWidget* w : QApplication::topLevelWidgets())
             ASSERT_FALSE(qobject_cast<QMessageBox*>(w) && w->isVisible()) << where << ": a message left open";
@@ -190,9 +165,7 @@ protected:
     const int events =
         qEnvironmentVariableIsSet("HOPSTONE_SOAK_EVENTS") ? qEnvironmentVariableIntValue("HOPSTONE_SOAK_EVENTS") : 4000;
     std::mt19937 rng{std::mt19937::result_type(seed)};
-    std::unique_ptr<shell::Shell> shell;
     bool quitAsked = false;
-    QStringList shown;
     QStringList allowed;
 };
 
