@@ -10,8 +10,6 @@ class HelpWindow : public QWidget {
     Q_OBJECT
 public:
     HelpWindow();
-    // The topic the completion message points to.
-    static QString masteryTopic() { return QStringLiteral("目指せ！ゲームマスター"); }
     static QString html();
 
 protected:

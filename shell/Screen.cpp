@@ -140,6 +140,10 @@ bool Screen::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
+    // A blocked button must not light up under the pointer either.
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+    case QEvent::Enter:
     case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
