@@ -16,7 +16,9 @@ namespace hop::resources {
 QImage boardBBackground(int scale = 1);
 
 // 250 x 220: the game's logo, drawn anew at each scale so text and pieces stay sharp.
+// The game carries it drawn ahead at scales 1 to 3; drawTitlePicture() draws it now.
 QImage titlePicture(int scale = 1);
+QImage drawTitlePicture(int scale = 1);
 
 // size x size, device pixel ratio 1: six pieces in a pyramid on a white rounded
 // square. Each size is drawn for itself; 32 is the nominal one.

@@ -136,6 +136,18 @@ void drawName(QPainter& painter)
 QImage titlePicture(int scale)
 {
     scale = pixels::sanitizedScale(scale);
+    // Drawn at build time where the game was built with them.
+    QImage ahead(QStringLiteral(":/title/title@%1.png").arg(scale));
+    if (ahead.size() != QSize(Width, Height) * scale)
+        return drawTitlePicture(scale);
+    ahead = ahead.convertToFormat(QImage::Format_ARGB32);
+    ahead.setDevicePixelRatio(scale);
+    return ahead;
+}
+
+QImage drawTitlePicture(int scale)
+{
+    scale = pixels::sanitizedScale(scale);
     QImage image = pixels::canvas(Width * scale, Height * scale, Background.rgb());
     {
         QPainter painter(&image);

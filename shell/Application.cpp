@@ -5,16 +5,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
-#include <QLibraryInfo>
-
-#include <xcb/xcb.h>
-
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace hop::shell {
@@ -29,50 +22,34 @@ void setIdentity()
     QCoreApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
 }
 
-// The connection that proved the X server answers. It stays open until Qt has its
-// own: an X server resets when its last client leaves, and Qt connecting during
-// that reset would fail and abort, as a lone game on Xvfb found.
-xcb_connection_t* probe = nullptr;
-
-// A full handshake, so a server that refuses our credentials counts as absent, as it would for Qt.
-bool xServerAnswers()
+void sayNoDisplay()
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return false;
-    probe = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(probe) == 0)
-        return true;
-    xcb_disconnect(probe);
-    probe = nullptr;
-    return false;
+    auto shown = [](const char* variable) {
+        return qEnvironmentVariableIsSet(variable) ? "\"" + qgetenv(variable) + "\"" : QByteArray("unset");
+    };
+    std::fprintf(stderr,
+                 "Hopstone could not open a display (DISPLAY %s, WAYLAND_DISPLAY %s): "
+                 "start it from a desktop session.\n",
+                 shown("DISPLAY").constData(), shown("WAYLAND_DISPLAY").constData());
 }
 
-// Without Qt's Wayland plugin a compositor is no use to us: Qt would go on to X.
-bool waylandPluginInstalled()
-{
-    const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
-    return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
-}
+// While the QApplication is made, Qt ends the program with an abort (and a core dump)
+// when no window system answers. Its fatal message is turned into one line and status 2,
+// and its window-system warnings before it are left unsaid: that line says it all.
+QtMessageHandler outerHandler = nullptr;
 
-bool waylandCompositorAnswers()
+void whileOpeningTheDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_SOCKET"))
-        return true; // handed over already connected by whoever started us
-    const QByteArray name = qgetenv("WAYLAND_DISPLAY");
-    if (name.isEmpty())
-        return false;
-    const QByteArray path = name.startsWith('/') ? name : qgetenv("XDG_RUNTIME_DIR") + '/' + name;
-    sockaddr_un address{};
-    if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path))
-        return false;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    const bool answers = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return answers;
+    if (type == QtFatalMsg) {
+        sayNoDisplay();
+        std::_Exit(2);
+    }
+    if (context.category && std::strncmp(context.category, "qt.qpa", 6) == 0)
+        return;
+    if (outerHandler)
+        outerHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
 } // namespace
@@ -113,31 +90,20 @@ std::optional<int> handleCommandLine(int argc, char** argv)
 
 bool displayAvailable()
 {
-    // Only the two window systems Qt gives up on with an abort are checked; any
-    // other platform asked for by name (offscreen, vnc, ...) is Qt's to open.
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    const bool tryX = platform.isEmpty() || platform.contains("xcb");
-    const bool tryWayland = platform.isEmpty() || platform.contains("wayland");
-    if (!tryX && !tryWayland)
-        return true;
-    if ((tryX && xServerAnswers()) || (tryWayland && waylandCompositorAnswers() && waylandPluginInstalled()))
-        return true;
-    auto shown = [](const char* variable) {
-        return qEnvironmentVariableIsSet(variable) ? "\"" + qgetenv(variable) + "\"" : QByteArray("unset");
-    };
-    std::fprintf(stderr,
-                 "Hopstone could not open a display (DISPLAY %s, WAYLAND_DISPLAY %s): "
-                 "start it from a desktop session.\n",
-                 shown("DISPLAY").constData(), shown("WAYLAND_DISPLAY").constData());
-    return false;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_SOCKET")) {
+        sayNoDisplay();
+        return false;
+    }
+    // Asking the window system first would cost every start a second connection; Qt's
+    // own attempt is watched instead, until setUpApplication().
+    outerHandler = qInstallMessageHandler(whileOpeningTheDisplay);
+    return true;
 }
 
 void setUpApplication()
 {
-    if (probe) {
-        xcb_disconnect(probe);
-        probe = nullptr;
-    }
+    qInstallMessageHandler(outerHandler);
     setIdentity();
     // Lets a Wayland compositor match the windows to the installed launcher and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(HOPSTONE_APP_ID));
