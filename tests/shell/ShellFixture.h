@@ -37,6 +37,14 @@ protected:
             // A box that opens under the piece cursor would show it over the box.
             EXPECT_FALSE(QGuiApplication::overrideCursor()) << "a message opened with a cursor set";
         });
+        newShell();
+    }
+
+    // A fresh shell, as a new run of the program has.
+    void newShell()
+    {
+        shell.reset();
+        settle();
         shell = std::make_unique<shell::Shell>();
         shell->sounds().setMuted(true);
         QObject::connect(shell.get(), &shell::Shell::quitRequested, [this] { ++quits; });

@@ -41,24 +41,13 @@ protected:
             allowed.append(QString::fromStdString(modes::texts::stageClear(n)));
         for (int d = 1; d <= 7; ++d)
             allowed.append(QString::fromStdString(modes::texts::rouletteDrawn(d)));
-        newSession();
+        shell->start();
     }
 
     void TearDown() override
     {
         qInstallMessageHandler(nullptr);
         ShellTest::TearDown();
-    }
-
-    // The quit button ends a program; here it ends a session and the next one starts.
-    void newSession()
-    {
-        shell.reset();
-        settle();
-        shell = std::make_unique<shell::Shell>();
-        shell->sounds().setMuted(true);
-        QObject::connect(shell.get(), &shell::Shell::quitRequested, [this] { quitAsked = true; });
-        shell->start();
     }
 
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
@@ -128,8 +117,11 @@ protected:
                 QTest::keyClick(menu, Qt::Key_Return);
         }
         settle();
-        if (std::exchange(quitAsked, false))
-            newSession();
+        // The quit button ends a program; here it ends a session and the next one starts.
+        if (std::exchange(quits, 0)) {
+            newShell();
+            shell->start();
+        }
     }
 
     void checkInvariants(const std::string& where)
@@ -165,7 +157,6 @@ protected:
     const int events =
         qEnvironmentVariableIsSet("HOPSTONE_SOAK_EVENTS") ? qEnvironmentVariableIntValue("HOPSTONE_SOAK_EVENTS") : 4000;
     std::mt19937 rng{std::mt19937::result_type(seed)};
-    bool quitAsked = false;
     QStringList allowed;
 };
 

@@ -20,11 +20,6 @@ std::vector<int> FakePort::numbersWritten(Readout readout) const
     return values;
 }
 
-void FakePort::setHolePicture(int k, bool piece)
-{
-    log.push_back("picture " + std::to_string(k) + (piece ? " 1" : " 0"));
-}
-
 void FakePort::showHole(int k, bool shown)
 {
     holeShown.at(size_t(k)) = shown;
@@ -39,11 +34,6 @@ void FakePort::setTimerInterval(TimerId id, int ms)
     t.interval = ms;
     if (t.running)
         t.due = now + ms;
-}
-
-void FakePort::startTimer(TimerId id)
-{
-    timer(id) = {true, timer(id).interval, now + timer(id).interval};
 }
 
 void FakePort::showMessage(const std::string& message)
@@ -92,11 +82,6 @@ void FakePort::advance(long long ms)
     while (step(until)) {
     }
     now = until;
-}
-
-size_t FakePort::count(const std::string& entry) const
-{
-    return size_t(std::count(log.begin(), log.end(), entry));
 }
 
 void FakePort::clearLogs()

@@ -3,6 +3,7 @@
 
 #include "modes/PlayMode.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -52,14 +53,14 @@ public:
 
     void showReadout(Readout readout, int value) override;
     void showHoleState(int, int) override {}
-    void setHolePicture(int k, bool piece) override;
+    void setHolePicture(int k, bool piece) override { log.push_back("picture " + std::to_string(k) + (piece ? " 1" : " 0")); }
     void showHole(int k, bool shown) override;
     void setDragIcon(int k, DragIcon icon) override { dragIcon.at(size_t(k)) = icon; }
     void showOverlay(Overlay o, bool v) override { overlay[o] = v; }
     void setButtonEnabled(Button b, bool e) override { enabled[b] = e; }
     void setScreenEnabled(bool e) override { screenEnabled = e; }
     void setTimerInterval(TimerId id, int ms) override;
-    void startTimer(TimerId id) override;
+    void startTimer(TimerId id) override { timer(id) = {true, timer(id).interval, now + timer(id).interval}; }
     void stopTimer(TimerId id) override { timer(id).running = false; }
     void showMessage(const std::string& message) override;
     void beep() override { log.push_back("beep"); }
@@ -67,7 +68,7 @@ public:
     void closeScreen() override;
 
     Timer& timer(TimerId id) { return timers[static_cast<int>(id)]; }
-    size_t count(const std::string& entry) const;
+    size_t count(const std::string& entry) const { return size_t(std::count(log.begin(), log.end(), entry)); }
     void clearLogs();
 };
 

@@ -1,0 +1,312 @@
+// The real screens as a player uses them: which screen is open and which sound started
+// after each event, a drag watched through its cursor, and the stages through the
+// roulette to the finale that closes the screen from inside the last drop; and the game
+// clock's timetable on a clock of the test's own.
+#include "modes/StageGame.h"
+#include "resources/BuiltinPictures.h"
+#include "shell/SteadyTimer.h"
+#include "tests/shell/ShellFixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+
+using namespace hop;
+using namespace hop::test;
+
+namespace {
+
+QPushButton* button(QWidget* screen, const char* name)
+{
+    return screen->findChild<QPushButton*>(QLatin1String(name));
+}
+
+QImage cursorImage()
+{
+    const QCursor* c = QGuiApplication::overrideCursor();
+    return c ? c->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied) : QImage();
+}
+
+QImage expected(const QImage& picture)
+{
+    return hop::resources::makeCursor(picture).pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+TEST_F(ShellTest, EveryScreenOpensAndClosesWithItsSoundsAndNothingElseSounds)
+{
+    shell->start();
+    auto* picture = shell->title()->control<shell::PictureCell>(QStringLiteral("Image1"));
+    // Only a left click closes the title: not a right press, nor a press let go off the picture.
+    QTest::mouseClick(picture, Qt::RightButton);
+    QTest::mousePress(picture, Qt::LeftButton);
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(-5, -5));
+    settle();
+    ASSERT_TRUE(shell->title());
+    QTest::mouseClick(picture, Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(shell->title());
+    ASSERT_TRUE(shell->menu());
+    EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav"}));
+
+    const struct {
+        const char* button;
+        int holes;
+        int from, to;  // one legal opening move
+    } modes[] = {{"Command1", 21, 4, 1}, {"Command2", 23, 7, 1}, {"Command3", 21, 8, 10}};
+    for (const auto& m : modes) {
+        SCOPED_TRACE(m.button);
+        shell->sounds().clearLog();
+        shell::PlayScreen* screen = openFromMenu(m.button);
+        ASSERT_TRUE(screen);
+        EXPECT_FALSE(shell->menu());
+        EXPECT_EQ(screen->windowTitle(), "Hopstone");
+        QTest::mouseClick(button(screen, "Command1"), Qt::LeftButton);
+        ASSERT_TRUE(screen->inputBlocked());
+        closeBox(screen);  // ignored while the holes are revealed
+        settle();
+        ASSERT_EQ(shell->play(), screen);
+        while (screen->timer(TimerId::Reveal)->isActive())
+            screen->game().revealTick();
+        EXPECT_NEAR(screen->timer(TimerId::Countdown)->interval(), screen->game().rules().clockPeriodMs, 1)
+            << "the clock runs at the mode's pace";
+        screen->game().countdownTick();
+        screen->game().countdownTick();
+        QTest::mousePress(screen->hole(m.from), Qt::LeftButton);
+        QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, m.to));
+        ASSERT_EQ(screen->game().board().hole(m.to), 1) << "the move was made";
+        QTest::mouseClick(button(screen, "Command2"), Qt::LeftButton);
+        EXPECT_EQ(shell->sounds().log(), QStringList(4 + m.holes, "001.wav"))
+            << "the menu button, START, each hole of the reveal, each second; moves and Giveup are silent";
+        closeBox(screen);
+        closeBox(screen);  // a second close of a closing screen runs no second close step
+        settle();
+        EXPECT_FALSE(shell->play());
+        ASSERT_TRUE(shell->menu());
+        EXPECT_EQ(shell->sounds().log().size(), 5 + m.holes);
+    }
+    EXPECT_EQ(quits, 0) << "a transition never ends the program";
+
+    // The version window holds the menu, which keeps its look, until Enter or Escape closes it.
+    shell->sounds().clearLog();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QTest::mouseClick(button(shell->menu(), "Command4"), Qt::LeftButton);
+        settle();
+        ASSERT_TRUE(shell->version());
+        EXPECT_EQ(QApplication::focusWidget(), shell->version()->control(QStringLiteral("Picture1")));
+        EXPECT_TRUE(shell->version()->control<shell::PictureCell>(QStringLiteral("Picture1"))->hasPicture());
+        ASSERT_TRUE(shell->menu()->inputBlocked());
+        EXPECT_TRUE(button(shell->menu(), "Command1")->isEnabled()) << "nothing greys";
+        QTest::mouseClick(button(shell->menu(), "Command1"), Qt::LeftButton);
+        closeBox(shell->menu());
+        settle();
+        EXPECT_FALSE(shell->play());
+        EXPECT_EQ(quits, 0);
+        QTest::keyClick(shell->version()->control(QStringLiteral("Picture1")), key);
+        settle();
+        EXPECT_FALSE(shell->version());
+        EXPECT_FALSE(shell->menu()->inputBlocked());
+        EXPECT_EQ(QApplication::focusWidget(), button(shell->menu(), "Command4")) << "the keyboard carries on";
+    }
+    EXPECT_EQ(shell->sounds().log(), QStringList(2, "001.wav")) << "the version window itself is silent";
+    QTest::mouseClick(button(shell->menu(), "Command5"), Qt::LeftButton);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(shell->sounds().log().size(), 3);
+    closeBox(shell->menu());
+    settle();
+    EXPECT_EQ(quits, 2) << "closing the menu ends the program too";
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ShellTest, AMissingPictureFileGivesAMessageAndTheMenuBack)
+{
+    toMenu();
+    QTemporaryDir scratch;  // a folder of the player's, with the game's files but one
+    const QString folder = scratch.path();
+    for (const char* name : {"koma.kzt", "op.wav", "001.wav"})
+        QFile::copy(QStringLiteral(HOPSTONE_GAME_DIR "/") + name, folder + "/" + name);
+    QDir::setCurrent(folder);
+    EXPECT_FALSE(openFromMenu("Command1"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("back.kzt") && messages[0].contains("見つかりません")) << messages[0].toStdString();
+    ASSERT_TRUE(openFromMenu("Command2")) << "Board B needs only the piece picture";
+    closeBox(shell->play());
+    settle();
+    QFile::remove(folder + "/koma.kzt");
+    EXPECT_FALSE(openFromMenu("Command2"));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].contains("koma.kzt"));
+    EXPECT_TRUE(shell->menu());
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(ShellTest, F1OpensOneHelpWindowBesideTheGameWithTheMasteryTopic)
+{
+    toMenu();
+    QTest::keyClick(shell->menu(), Qt::Key_F1);
+    QWidget* help = shell->help();
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->findChild<QTextBrowser*>()->toPlainText().contains("目指せ！ゲームマスター"));
+    EXPECT_FALSE(help->frameGeometry().intersects(shell->menu()->frameGeometry())) << "help stands beside the game";
+    EXPECT_TRUE(shell->menu()->screen()->availableGeometry().contains(help->frameGeometry()));
+    shell::PlayScreen* screen = openFromMenu("Command2");
+    QTest::keyClick(screen, Qt::Key_F1);
+    EXPECT_EQ(shell->help(), help) << "still one window";
+    QTest::keyClick(help->findChild<QTextBrowser*>(), Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+    EXPECT_EQ(shell->sounds().log().size(), 3) << "help is silent";
+}
+
+TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
+{
+    toMenu();
+    shell::PlayScreen* screen = openFromMenu("Command2");
+    startAndReveal(screen);
+    const QImage dragCursor = expected(hop::resources::dragCursor(1));
+    const QImage dropCursor = expected(hop::resources::dropCursor(1));
+
+    QTest::mousePress(screen->hole(4), Qt::RightButton);  // any button picks up
+    EXPECT_EQ(cursorImage(), dragCursor);
+    // Over hole 5 (occupied), between holes, over hole 2 (the one jumped): no drop.
+    for (const QPoint p : {centreOf(screen, 5), QPoint(5, 5), centreOf(screen, 2)}) {
+        QTest::mouseMove(screen, p);
+        EXPECT_EQ(cursorImage(), dragCursor) << p.x() << "," << p.y();
+    }
+    QTest::mouseMove(screen, centreOf(screen, 1));
+    EXPECT_EQ(cursorImage(), dropCursor);
+    QTest::mouseMove(screen, centreOf(screen, 1) + QPoint(3, 2));  // moving within keeps it
+    EXPECT_EQ(cursorImage(), dropCursor);
+    QTest::mouseMove(screen, centreOf(screen, 3));
+    EXPECT_EQ(cursorImage(), dragCursor);
+    QTest::mouseMove(screen, centreOf(screen, 1));
+    QTest::mouseRelease(screen, Qt::RightButton, {}, centreOf(screen, 1));
+    EXPECT_FALSE(QGuiApplication::overrideCursor()) << "the ordinary pointer comes back";
+    EXPECT_EQ(text(screen, "Label2"), "21");
+    EXPECT_EQ(text(screen, "N01") + text(screen, "N02") + text(screen, "N04"), "100");
+    EXPECT_EQ(text(screen, "Label1"), "4");
+    EXPECT_TRUE(screen->hole(1)->hasPicture());
+    EXPECT_FALSE(screen->hole(2)->hasPicture());
+
+    // 18 over 13 into 9 lies straight on the drawing but is no jump; nor is a drop on
+    // itself or outside every hole; an empty hole starts no drag.
+    screen->game().board().setHole(9, 0);
+    for (const QPoint to : {centreOf(screen, 9), centreOf(screen, 18), QPoint(screen->width() - 3, 3)}) {
+        QTest::mousePress(screen->hole(18), Qt::LeftButton);
+        QTest::mouseMove(screen, to);
+        EXPECT_EQ(cursorImage(), dragCursor);
+        QTest::mouseRelease(screen, Qt::LeftButton, {}, to);
+    }
+    EXPECT_EQ(text(screen, "Label2"), "20");
+    QTest::mousePress(screen->hole(9), Qt::MiddleButton);
+    EXPECT_FALSE(screen->dragging());
+    QTest::mouseRelease(screen, Qt::MiddleButton, {}, centreOf(screen, 9));
+
+    // A time-up under a held piece ends the drag; the late release changes nothing.
+    QTest::mousePress(screen->hole(7), Qt::LeftButton);
+    QTest::mouseMove(screen, centreOf(screen, 1));
+    ASSERT_TRUE(screen->dragging());
+    for (int i = 0; i < 120; ++i)
+        screen->game().countdownTick();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("タイムアップ！\r\nゲームオーバー")});
+    EXPECT_FALSE(screen->dragging());
+    EXPECT_FALSE(QGuiApplication::overrideCursor());
+    QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, 1));
+    EXPECT_EQ(text(screen, "Label2"), "22");
+}
+
+TEST_F(ShellTest, TheStagesArePlayedThroughTheRouletteToTheFinaleAndStartAfreshWhenOpenedAgain)
+{
+    float draw = 3.2f / 7.0f;
+    shell->setRandomSource([&] { return draw; });
+    toMenu();
+    shell::PlayScreen* screen = openFromMenu("Command3");
+    ASSERT_TRUE(screen);
+    auto& stages = static_cast<StageGame&>(screen->game());
+    auto clearByMouse = [&] {
+        const auto moves = solve(BoardLayout::boardA(), stages.board().occupiedHoles());
+        for (const JumpLine& j : moves.value()) {
+            QTest::mousePress(screen->hole(j.from), Qt::LeftButton);
+            QTest::mouseMove(screen, centreOf(screen, j.to));
+            QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, j.to));
+            if (!shell->play())
+                return;  // the finale closed the screen inside the drop
+        }
+    };
+    auto clearUntil = [&](int stage) {
+        while (stages.stage() < stage && !stages.retestPending()) {
+            startAndReveal(screen);
+            clearByMouse();
+        }
+    };
+    clearUntil(8);
+    ASSERT_TRUE(stages.retestPending());
+    EXPECT_TRUE(screen->controls().overlay(Overlay::RetestMarker)->isVisible());
+
+    QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+    EXPECT_TRUE(messages.last().startsWith("やっとステージ８まできたか。\r\n"));
+    ASSERT_TRUE(screen->controls().overlay(Overlay::RoulettePanel)->isVisible());
+    EXPECT_FALSE(screen->inputBlocked());
+    EXPECT_EQ(QApplication::focusWidget(), screen->control(QStringLiteral("Command3"))) << "Enter stops it";
+    EXPECT_FALSE(screen->control(QStringLiteral("Command1"))->isEnabled());
+    screen->game().spinTick();
+    EXPECT_EQ(text(screen, "Label12"), "3");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(messages.last(), "よし、ステージ3だな。");
+    EXPECT_FALSE(screen->controls().overlay(Overlay::RoulettePanel)->isVisible());
+    EXPECT_TRUE(screen->inputBlocked()) << "the reveal follows with input blocked";
+    EXPECT_EQ(text(screen, "Label2"), "8");
+    while (screen->timer(TimerId::Reveal)->isActive())
+        screen->game().revealTick();
+    clearByMouse();
+    ASSERT_EQ(stages.stage(), 9);
+
+    clearUntil(10);
+    messages.clear();
+    shell->sounds().clearLog();
+    startAndReveal(screen);
+    clearByMouse();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith("全ステージクリア！あんたはスゴイ！\r\nパスワードは「")) << messages[0].toStdString();
+    EXPECT_FALSE(shell->play());
+    settle();
+    ASSERT_TRUE(shell->menu());
+    EXPECT_TRUE(shell->menu()->isVisible());
+    EXPECT_EQ(shell->sounds().log().last(), "001.wav");
+    EXPECT_FALSE(QGuiApplication::overrideCursor());
+    EXPECT_EQ(quits, 0);
+    // Opened again, the stages start afresh at stage 1.
+    screen = openFromMenu("Command3");
+    EXPECT_EQ(text(screen, "Label7") + "/" + text(screen, "Label2"), "1/4");
+}
+
+TEST(SteadyClock, TicksFallOnStartPlusWholePeriodsAndTheLoopsLatenessIsTakenOff)
+{
+    const int period = rulesFor(Mode::BoardB).clockPeriodMs;
+    QTimer timer;
+    timer.setInterval(period);
+    qint64 now = 5'000'000'000;  // nanoseconds
+    shell::SteadyTimer clock(&timer, [&] { return now; });
+    std::vector<qint64> ticks;
+    QObject::connect(&clock, &shell::SteadyTimer::tick, [&] { ticks.push_back(now); });
+
+    const qint64 start = now;
+    clock.start();
+    EXPECT_EQ(timer.interval(), period) << "the first tick is a whole period away";
+    // The event loop ends every wait 2 ms later than asked.
+    for (int k = 1; k <= 30; ++k) {
+        now += (timer.interval() + 2) * 1'000'000LL;
+        QMetaObject::invokeMethod(&timer, "timeout");
+    }
+    ASSERT_EQ(ticks.size(), 30u);
+    EXPECT_NEAR(double(ticks[0] - start), period * 1e6, 2.5e6);
+    const double lastOffset = double(ticks.back() - start - 30LL * period * 1'000'000);
+    EXPECT_LT(std::abs(lastOffset), 1e6) << "the lateness is learned and taken off the waits";
+
+    // A stop cancels the next tick; a new start counts from the moment it is made.
+    clock.stop();
+    EXPECT_FALSE(timer.isActive());
+    now += 10'000'000'000;
+    clock.start();
+    EXPECT_NEAR(timer.interval(), period, 2);
+}
