@@ -1,17 +1,99 @@
 // Board A (21 holes) and Board B (23 holes): positions and jump tables as data.
 #include "board/BoardLayout.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace hop::board {
 
+namespace {
+
+// Twice the centre, so that halves stay whole.
+int centreX(const HoleRect& r) { return 2 * r.left + r.width; }
+int centreY(const HoleRect& r) { return 2 * r.top + r.height; }
+
+// Sideways an arrow keeps to the row; up and down it reaches the next row's hole nearest
+// in line. Where two stand equally near, down goes left and up goes right, so that down
+// then up comes back along the same diagonal.
+std::vector<std::array<int, 4>> arrowSteps(const std::vector<HoleRect>& cells)
+{
+    const int n = static_cast<int>(cells.size());
+    auto at = [&](int k) -> const HoleRect& { return cells[static_cast<size_t>(k - 1)]; };
+    std::vector<std::array<int, 4>> steps(cells.size(), {0, 0, 0, 0});
+    for (int k = 1; k <= n; ++k) {
+        auto& s = steps[static_cast<size_t>(k - 1)];
+        const int x = centreX(at(k));
+        int upRow = -1, downRow = -1;  // nearest row tops above and below
+        for (int j = 1; j <= n; ++j) {
+            const int dx = centreX(at(j)) - x;
+            const int top = at(j).top;
+            if (top == at(k).top) {
+                if (dx < 0 && (!s[int(Arrow::Left)] || dx > centreX(at(s[int(Arrow::Left)])) - x))
+                    s[int(Arrow::Left)] = j;
+                if (dx > 0 && (!s[int(Arrow::Right)] || dx < centreX(at(s[int(Arrow::Right)])) - x))
+                    s[int(Arrow::Right)] = j;
+            } else if (top < at(k).top && top > upRow) {
+                upRow = top;
+            } else if (top > at(k).top && (downRow < 0 || top < downRow)) {
+                downRow = top;
+            }
+        }
+        auto nearestIn = [&](int row, bool preferRight) {
+            int best = 0;
+            for (int j = 1; j <= n; ++j) {
+                if (at(j).top != row)
+                    continue;
+                const int d = std::abs(centreX(at(j)) - x);
+                const int bestD = best ? std::abs(centreX(at(best)) - x) : 0;
+                if (!best || d < bestD || (d == bestD && (centreX(at(j)) > x) == preferRight))
+                    best = j;
+            }
+            return best;
+        };
+        s[int(Arrow::Up)] = upRow >= 0 ? nearestIn(upRow, true) : 0;
+        s[int(Arrow::Down)] = downRow >= 0 ? nearestIn(downRow, false) : 0;
+    }
+    return steps;
+}
+
+int nearestToMiddle(const std::vector<HoleRect>& cells)
+{
+    if (cells.empty())
+        return 0;
+    double mx = 0, my = 0;
+    for (const HoleRect& r : cells) {
+        mx += centreX(r);
+        my += centreY(r);
+    }
+    mx /= double(cells.size());
+    my /= double(cells.size());
+    int best = 1;
+    double bestD = -1;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const double d = std::hypot(centreX(cells[i]) - mx, centreY(cells[i]) - my);
+        if (bestD < 0 || d < bestD) {
+            bestD = d;
+            best = int(i) + 1;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
 BoardLayout::BoardLayout(std::vector<HoleRect> cells, std::vector<std::vector<JumpEntry>> jumpsInto,
                          std::vector<int> startingOccupancy)
     : cells_(std::move(cells)), jumps_(std::move(jumpsInto)),
-      start_(std::move(startingOccupancy))
+      start_(std::move(startingOccupancy)), steps_(arrowSteps(cells_)), centre_(nearestToMiddle(cells_))
 {
     if (jumps_.size() != cells_.size())
         throw std::logic_error("jump table does not match the holes");
+}
+
+int BoardLayout::step(int k, Arrow arrow) const
+{
+    return isHole(k) ? steps_[static_cast<size_t>(k - 1)][static_cast<size_t>(arrow)] : 0;
 }
 
 const HoleRect& BoardLayout::cell(int k) const

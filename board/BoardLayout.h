@@ -1,6 +1,7 @@
 // The two boards as constant data: hole cells, jump lists in test order, starting occupancy.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct JumpLine {
     bool operator==(const JumpLine&) const = default;
 };
 
+// The arrow keys, as the keyboard mark moves between holes.
+enum class Arrow { Left, Right, Up, Down };
+
 class BoardLayout {
 public:
     BoardLayout(std::vector<HoleRect> cells, std::vector<std::vector<JumpEntry>> jumpsInto,
@@ -44,6 +48,10 @@ public:
     std::optional<JumpLine> jump(int s, int t) const;
     // Every line of three holes once, lowest hole first: what the board's drawing shows.
     std::vector<JumpLine> lines() const;
+    // The hole an arrow reaches from hole k, or 0 at the edge of the board.
+    int step(int k, Arrow arrow) const;
+    // Where the keyboard mark first lands: the hole nearest the middle of all the holes.
+    int centreHole() const { return centre_; }
     // Occupied holes at the start, ascending.
     const std::vector<int>& startingOccupancy() const { return start_; }
 
@@ -54,6 +62,8 @@ private:
     std::vector<HoleRect> cells_;
     std::vector<std::vector<JumpEntry>> jumps_;
     std::vector<int> start_;
+    std::vector<std::array<int, 4>> steps_;  // index k - 1, by Arrow
+    int centre_ = 0;
 };
 
 } // namespace hop::board

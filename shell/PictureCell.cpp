@@ -45,18 +45,59 @@ void PictureCell::resizeEvent(QResizeEvent* event)
     rescale();
 }
 
+void PictureCell::setKeyMark(bool marked)
+{
+    if (marked != keyMark_) {
+        keyMark_ = marked;
+        update();
+    }
+}
+
+void PictureCell::setHint(Hint hint)
+{
+    if (hint != hint_) {
+        hint_ = hint;
+        update();
+    }
+}
+
+namespace {
+
+// A frame of whole logical pixels filled without smoothing, so it falls on device
+// pixels at any scale.
+void outline(QPainter& painter, const QRect& r, int width, const QColor& colour)
+{
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), width), colour);
+    painter.fillRect(QRect(r.left(), r.bottom() - width + 1, r.width(), width), colour);
+    painter.fillRect(QRect(r.left(), r.top() + width, width, r.height() - 2 * width), colour);
+    painter.fillRect(QRect(r.right() - width + 1, r.top() + width, width, r.height() - 2 * width), colour);
+}
+
+} // namespace
+
 void PictureCell::paintEvent(QPaintEvent*)
 {
-    if (picture_.isNull())
+    if (picture_.isNull() && !keyMark_ && hint_ == Hint::None)
         return;
     QPainter painter(this);
-    if (stretch_) {
+    // A held piece has left its hole: it shows faintly until it lands or is put back.
+    if (hint_ == Hint::Held)
+        painter.setOpacity(0.4);
+    if (!picture_.isNull() && stretch_) {
         if (scaled_.isNull() || !qFuzzyCompare(scaled_.devicePixelRatio(), devicePixelRatioF()))
             rescale();
         painter.drawImage(QPoint(0, 0), scaled_);
-    } else {
+    } else if (!picture_.isNull()) {
         painter.drawImage(QPoint(0, 0), picture_);
     }
+    painter.setOpacity(1.0);
+    const QColor highlight = palette().color(QPalette::Highlight);
+    constexpr int kLine = 2;
+    if (keyMark_)
+        outline(painter, rect(), kLine, highlight);
+    // A hole the held piece may land in: a smaller frame inside, apart from the mark.
+    if (hint_ == Hint::Target)
+        outline(painter, rect().adjusted(2 * kLine, 2 * kLine, -2 * kLine, -2 * kLine), kLine, highlight);
 }
 
 void PictureCell::mousePressEvent(QMouseEvent* event)

@@ -15,6 +15,13 @@ public:
     bool hasPicture() const { return !picture_.isNull(); }
     void setStretch(bool stretch);
 
+    // What the keyboard shows on a hole, drawn over whatever picture the player gave it.
+    enum class Hint { None, Held, Target };
+    void setKeyMark(bool marked);
+    bool keyMarked() const { return keyMark_; }
+    void setHint(Hint hint);
+    Hint hint() const { return hint_; }
+
 Q_SIGNALS:
     void pressed(QMouseEvent* event);
     void moved(QMouseEvent* event);
@@ -35,6 +42,8 @@ private:
     QImage picture_;
     QImage scaled_;  // the picture at the cell's device pixel size
     bool stretch_ = false;
+    bool keyMark_ = false;
+    Hint hint_ = Hint::None;
 };
 
 } // namespace hop::shell

@@ -12,6 +12,7 @@
 #include "shell/ScreenBuilder.h"
 #include "shell/SteadyTimer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -74,7 +75,14 @@ void PlayScreen::buildHoles()
             // The board was hidden under a held piece (time-up): the drag is over.
             if (dragging_ && k == dragSource_)
                 endDrag();
+            // The keyboard mark never stays on a hidden hole.
+            if (k == held_)
+                endHold();
+            if (k == mark_)
+                clearMark();
         });
+        // Tab away from the mark takes it off the board.
+        cell->installEventFilter(this);
         holes_.push_back(cell);
 
         auto* state = new QLabel(this);
@@ -96,6 +104,9 @@ void PlayScreen::connectControls()
     connect(countdown_, &SteadyTimer::tick, this, [this] { game_->countdownTick(); });
     if (QTimer* spin = timer(TimerId::Spin))
         connect(spin, &QTimer::timeout, this, [this] { game_->spinTick(); });
+    // The arrows reach the board from a button too; Enter and Space stay the button's.
+    controls_.button(Button::Start)->installEventFilter(this);
+    controls_.button(Button::Giveup)->installEventFilter(this);
     connect(controls_.button(Button::Start), &QPushButton::clicked, this, [this] { game_->start(); });
     connect(controls_.button(Button::Giveup), &QPushButton::clicked, this, [this] { game_->giveup(); });
     if (QPushButton* stop = controls_.button(Button::Stop))
@@ -106,8 +117,12 @@ PlayScreen::~PlayScreen()
 {
     endDrag();
     // The base destructor hides the cells; their signals must not reach a half-destroyed screen.
-    for (PictureCell* cell : holes_)
+    for (PictureCell* cell : holes_) {
         cell->disconnect(this);
+        cell->removeEventFilter(this);
+    }
+    for (Button b : {Button::Start, Button::Giveup})
+        controls_.button(b)->removeEventFilter(this);
     for (TimerId id : kTimers)
         if (QTimer* t = timer(id))
             t->disconnect(this);
@@ -144,18 +159,45 @@ PictureCell* PlayScreen::hole(int k) const
     return (k >= 1 && k <= int(holes_.size())) ? holes_[static_cast<size_t>(k - 1)] : nullptr;
 }
 
+int PlayScreen::holeNumber(const QWidget* cell) const
+{
+    for (size_t i = 0; i < holes_.size(); ++i)
+        if (holes_[i] == cell)
+            return int(i) + 1;
+    return 0;
+}
+
 void PlayScreen::showReadout(Readout readout, int value)
 {
     QLabel* label = controls_.readout(readout);
     Q_ASSERT(label);
-    if (label)
+    if (label) {
         label->setText(QString::number(value));
+        nameReadout(readout);
+    }
+}
+
+void PlayScreen::nameReadout(Readout readout)
+{
+    // Each number stands to the right of its caption; a screen reader hears them as one.
+    static const std::pair<Readout, const char*> captions[] = {
+        {Readout::PiecesLeft, "Label5"}, {Readout::TimeLeft, "Label4"}, {Readout::StageNumber, "Label6"}};
+    for (const auto& [r, caption] : captions)
+        if (r == readout)
+            if (QLabel* label = controls_.readout(readout))
+                if (auto* c = control<QLabel>(QLatin1String(caption)))
+                    label->setAccessibleName(c->text() + label->text());
 }
 
 void PlayScreen::showHoleState(int k, int state)
 {
     if (k >= 1 && k <= int(holeStates_.size()))
         holeStates_[static_cast<size_t>(k - 1)]->setText(QString::number(state));
+    // A hole's accessible name is read from this same state.
+    if (PictureCell* cell = hole(k)) {
+        QAccessibleEvent event(cell, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void PlayScreen::setHolePicture(int k, bool piece)
@@ -228,6 +270,7 @@ void PlayScreen::stopTimer(TimerId id)
 void PlayScreen::showMessage(const std::string& text)
 {
     endDrag();
+    endHold();
     shell::showMessage(QString::fromStdString(text), this);
 }
 

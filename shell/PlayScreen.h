@@ -39,6 +39,17 @@ public:
     PictureCell* hole(int k) const;
     QTimer* timer(modes::TimerId id) const { return controls_.timer(id); }
     bool dragging() const { return dragging_; }
+    // The hole under the keyboard mark (0: the mark is off the board), and the hole whose
+    // piece the keyboard holds (0: none).
+    int keyMark() const { return mark_; }
+    int keyHeld() const { return held_; }
+    // Hole k's number on this screen, 0 for any other widget.
+    int holeNumber(const QWidget* cell) const;
+    // Enter on hole k: pick up, drop or put back. A screen reader's press comes here too.
+    void activateHole(int k);
+    // The last move in words, and the hole it landed in.
+    const QString& lastMove() const { return lastMove_; }
+    int lastMoveTarget() const { return lastMoveTarget_; }
 
     // ScreenPort
     void showReadout(modes::Readout readout, int value) override;
@@ -62,6 +73,8 @@ protected:
     // A release or move may reach the screen rather than a cell; the drag follows either way.
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildHoles();
@@ -72,6 +85,18 @@ private:
     int holeAt(const QPointF& globalPos) const;
     void endDrag();
     QCursor cursorFor(board::DragIcon icon) const;
+    // The drop of a release or a key, told to a screen reader before it runs.
+    void dropOn(int t);
+    // The readouts keep their captions when a screen reader reads them.
+    void nameReadout(modes::Readout readout);
+
+    // Keyboard play (PlayScreenKeys.cpp).
+    bool boardKey(QKeyEvent* event);
+    bool boardOpen() const;
+    void setMark(int k);
+    void clearMark();
+    void putBack();
+    void endHold();
 
     modes::Mode mode_;
     resources::SoundBoard& sounds_;
@@ -88,6 +113,10 @@ private:
     bool overrideCursor_ = false;
     int dragSource_ = 0;
     int over_ = 0;
+    int mark_ = 0;
+    int held_ = 0;
+    QString lastMove_;
+    int lastMoveTarget_ = 0;
 };
 
 } // namespace hop::shell

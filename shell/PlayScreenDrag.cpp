@@ -39,6 +39,9 @@ int PlayScreen::holeAt(const QPointF& globalPos) const
 void PlayScreen::press(int k, QMouseEvent* event)
 {
     event->accept();
+    // The pointer takes over from a piece the keyboard holds.
+    if (!dragging_)
+        endHold();
     if (dragging_ || !game_->pickUp(k))
         return;
     dragging_ = true;
@@ -75,7 +78,7 @@ void PlayScreen::release(QMouseEvent* event)
     endDrag();
     // The drop may end the game, show a message, or close this screen: nothing follows it.
     if (t)
-        game_->drop(t);
+        dropOn(t);
 }
 
 void PlayScreen::mouseMoveEvent(QMouseEvent* event)

@@ -2,6 +2,7 @@
 #include "shell/Screen.h"
 
 #include "resources/BuiltinPictures.h"
+#include "shell/Accessibility.h"
 #include "shell/FrameExtents.h"
 #include "shell/ScreenBuilder.h"
 
@@ -39,6 +40,7 @@ Qt::WindowFlags flagsFor(const ScreenLayout& layout)
 
 Screen::Screen(const ScreenLayout& layout) : QWidget(nullptr, flagsFor(layout)), layout_(layout)
 {
+    installAccessibility();
     setObjectName(layout.name);
     setWindowTitle(layout.caption);
     setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));

@@ -7,6 +7,7 @@
 #include "shell/SteadyTimer.h"
 #include "tests/shell/ShellFixture.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -213,6 +214,82 @@ TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
     EXPECT_FALSE(QGuiApplication::overrideCursor());
     QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, 1));
     EXPECT_EQ(text(screen, "Label2"), "22");
+}
+
+TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHolesAndTheMoves)
+{
+    toMenu();
+    shell->sounds().clearLog();
+    auto key = [](Qt::Key k) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : QApplication::activeWindow(), k);
+    };
+    auto said = [](QWidget* w, QAccessible::Text t = QAccessible::Name) {
+        return QAccessible::queryAccessibleInterface(w)->text(t);
+    };
+    key(Qt::Key_Return);  // the menu's first button: Board A
+    settle();
+    shell::PlayScreen* screen = shell->play();
+    ASSERT_TRUE(screen);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(screen)->role(), QAccessible::Window);
+    key(Qt::Key_Down);  // no hole is shown yet
+    EXPECT_EQ(screen->keyMark(), 0);
+    key(Qt::Key_Space);  // START
+    for (int i = 0; i < 9; ++i)
+        screen->game().revealTick();
+    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape, Qt::Key_Tab})
+        key(k);
+    EXPECT_EQ(screen->keyMark(), 0) << "keys during the reveal do nothing";
+    EXPECT_EQ(text(screen, "Label1") + text(screen, "TIM"), "0120");
+    while (screen->timer(TimerId::Reveal)->isActive())
+        screen->game().revealTick();
+    EXPECT_EQ(said(screen->hole(1)) + said(screen->hole(4)), "穴 1：空き穴 4：駒あり");
+    EXPECT_EQ(said(screen->control(QStringLiteral("Label2"))), "残り駒数：20");
+
+    auto walkTo = [&](int k) {
+        for (int guard = 0; screen->keyMark() != k && guard < 12; ++guard) {
+            const QRect at = screen->hole(screen->keyMark())->geometry(), to = screen->hole(k)->geometry();
+            key(to.top() < at.top()     ? Qt::Key_Up
+                : to.top() > at.top()   ? Qt::Key_Down
+                : to.left() < at.left() ? Qt::Key_Left
+                                        : Qt::Key_Right);
+            ASSERT_TRUE(screen->hole(screen->keyMark())->keyMarked());
+        }
+        ASSERT_EQ(screen->keyMark(), k);
+    };
+    key(Qt::Key_Up);
+    EXPECT_EQ(screen->keyMark(), 13) << "the mark comes onto the board in its middle";
+    const auto moves = solve(BoardLayout::boardA(), screen->game().board().occupiedHoles()).value();
+    for (size_t i = 0; i < moves.size(); ++i) {
+        const JumpLine& j = moves[i];
+        walkTo(j.from);
+        key(Qt::Key_Space);
+        ASSERT_EQ(text(screen, "Label1"), QString::number(j.from));
+        EXPECT_EQ(screen->hole(j.to)->hint(), shell::PictureCell::Hint::Target);
+        if (i == 0) {
+            key(Qt::Key_Escape);  // put back, then taken up again
+            EXPECT_EQ(screen->hole(j.to)->hint(), shell::PictureCell::Hint::None);
+            key(Qt::Key_Return);
+        }
+        walkTo(j.to);
+        key(Qt::Key_Return);
+        if (i == 0) {
+            EXPECT_EQ(said(screen->hole(j.to)) + said(screen->hole(j.over)), QStringLiteral("穴 %1：駒あり穴 %2：空き").arg(j.to).arg(j.over));
+            EXPECT_TRUE(said(screen->hole(j.to), QAccessible::Description).endsWith("残り駒数：19"));
+            EXPECT_EQ(said(screen->control(QStringLiteral("Label2"))), "残り駒数：19");
+            key(Qt::Key_Tab);  // off the board to Giveup, and back by an arrow
+            EXPECT_EQ(screen->keyMark(), 0);
+            EXPECT_EQ(QApplication::focusWidget(), button(screen, "Command2"));
+            key(Qt::Key_Left);
+            EXPECT_EQ(screen->keyMark(), 13);
+        }
+    }
+    EXPECT_EQ(messages, QStringList{"クリア！おめでとう。"});
+    EXPECT_EQ(shell->sounds().log(), QStringList(23, "001.wav")) << "the menu button, START and the reveal";
+    EXPECT_EQ(screen->keyMark(), 0) << "the mark left the hidden board";
+    key(Qt::Key_Down);
+    EXPECT_EQ(screen->keyMark(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), button(screen, "Command1")) << "Enter starts the next game";
 }
 
 TEST_F(ShellTest, TheStagesArePlayedThroughTheRouletteToTheFinaleAndStartAfreshWhenOpenedAgain)

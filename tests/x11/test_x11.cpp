@@ -2,6 +2,12 @@
 #include "tests/shell/ShellFixture.h"
 
 #include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QScreen>
 #include <QWindow>
 
@@ -71,4 +77,65 @@ TEST_F(ShellTest, RealWindowsAreCentredActiveUngreyedAndOwnTheirMessages)
     });
     screen->showMessage("テスト");
     EXPECT_EQ(owner, screen->windowHandle()) << "the message was not active, or not the screen's dialog";
+}
+
+namespace {
+
+// One call over the accessibility bus, answered while this program's own event loop
+// runs: the game being read is this very program.
+QDBusMessage ask(const QDBusConnection& bus, const QString& service, const QString& path, const QString& method,
+                 const QVariantList& args = {}, const QString& iface = QStringLiteral("org.a11y.atspi.Accessible"))
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, method);
+    m.setArguments(args);
+    const QDBusPendingCall call = bus.asyncCall(m, 5000);
+    (void)QTest::qWaitFor([&] { return call.isFinished(); }, 6000);
+    return call.reply();
+}
+
+} // namespace
+
+TEST_F(ShellTest, AScreenReaderFindsAHoleByItsNameOverAtSpi)
+{
+    const QDBusMessage address = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"), QStringLiteral("org.a11y.Bus"),
+        QStringLiteral("GetAddress")));
+    ASSERT_EQ(address.type(), QDBusMessage::ReplyMessage) << "no accessibility bus (tests/x11/run.sh starts one)";
+    const QDBusConnection bus =
+        QDBusConnection::connectToBus(address.arguments().value(0).toString(), QStringLiteral("reader"));
+    ASSERT_TRUE(bus.isConnected());
+    toMenu();
+    shell::PlayScreen* screen = openFromMenu("Command1");
+    ASSERT_TRUE(screen && QTest::qWaitForWindowExposed(screen));
+    startAndReveal(screen);
+
+    // Breadth first from the desktop's root, as a screen reader looks for an object.
+    const QString wanted = QStringLiteral("穴 13：駒あり");
+    bool found = false;
+    for (int tries = 0; tries < 10 && !found; ++tries, QTest::qWait(200)) {
+        QList<QPair<QString, QString>> queue{{QStringLiteral("org.a11y.atspi.Registry"),
+                                              QStringLiteral("/org/a11y/atspi/accessible/root")}};
+        for (qsizetype i = 0; i < queue.size() && i < 2000 && !found; ++i) {
+            const auto [service, path] = queue[i];
+            const QDBusMessage name = ask(bus, service, path, QStringLiteral("Get"),
+                                          {QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("Name")},
+                                          QStringLiteral("org.freedesktop.DBus.Properties"));
+            found = name.arguments().value(0).value<QDBusVariant>().variant().toString() == wanted;
+            const QDBusMessage children = ask(bus, service, path, QStringLiteral("GetChildren"));
+            if (children.type() != QDBusMessage::ReplyMessage)
+                continue;
+            const QDBusArgument list = children.arguments().value(0).value<QDBusArgument>();
+            list.beginArray();
+            while (!list.atEnd()) {
+                QString childService;
+                QDBusObjectPath childPath;
+                list.beginStructure();
+                list >> childService >> childPath;
+                list.endStructure();
+                queue.append({childService, childPath.path()});
+            }
+            list.endArray();
+        }
+    }
+    EXPECT_TRUE(found) << "no object named " << wanted.toStdString() << " on the accessibility bus";
 }
