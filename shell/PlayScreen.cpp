@@ -116,11 +116,15 @@ void PlayScreen::connectControls()
 PlayScreen::~PlayScreen()
 {
     endDrag();
-    // The base destructor hides the cells; their signals must not reach a half-destroyed screen.
+    // The cells go first, while the game their accessible names are read from still
+    // stands; their signals and events must not reach a screen being taken down.
+    mark_ = held_ = 0;
     for (PictureCell* cell : holes_) {
         cell->disconnect(this);
         cell->removeEventFilter(this);
+        delete cell;
     }
+    holes_.clear();
     for (Button b : {Button::Start, Button::Giveup})
         controls_.button(b)->removeEventFilter(this);
     for (TimerId id : kTimers)
