@@ -79,31 +79,24 @@ TEST_F(ShellTest, RealWindowsAreCentredActiveUngreyedAndOwnTheirMessages)
     EXPECT_EQ(owner, screen->windowHandle()) << "the message was not active, or not the screen's dialog";
 }
 
-namespace {
-
-// One call over the accessibility bus, answered while this program's own event loop
-// runs: the game being read is this very program.
-QDBusMessage ask(const QDBusConnection& bus, const QString& service, const QString& path, const QString& method,
-                 const QVariantList& args = {}, const QString& iface = QStringLiteral("org.a11y.atspi.Accessible"))
-{
-    QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, method);
-    m.setArguments(args);
-    const QDBusPendingCall call = bus.asyncCall(m, 5000);
-    (void)QTest::qWaitFor([&] { return call.isFinished(); }, 6000);
-    return call.reply();
-}
-
-} // namespace
-
 TEST_F(ShellTest, AScreenReaderFindsAHoleByItsNameOverAtSpi)
 {
-    const QDBusMessage address = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"), QStringLiteral("org.a11y.Bus"),
-        QStringLiteral("GetAddress")));
+    auto call = [](const QString& service, const QString& path, const char* iface, const char* method,
+                   const QVariantList& args = {}) {
+        QDBusMessage m = QDBusMessage::createMethodCall(service, path, QLatin1String(iface), QLatin1String(method));
+        m.setArguments(args);
+        return m;
+    };
+    const QDBusMessage address = QDBusConnection::sessionBus().call(
+        call(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"), "org.a11y.Bus", "GetAddress"));
     ASSERT_EQ(address.type(), QDBusMessage::ReplyMessage) << "no accessibility bus (tests/x11/run.sh starts one)";
-    const QDBusConnection bus =
-        QDBusConnection::connectToBus(address.arguments().value(0).toString(), QStringLiteral("reader"));
-    ASSERT_TRUE(bus.isConnected());
+    const QDBusConnection bus = QDBusConnection::connectToBus(address.arguments().value(0).toString(), "reader");
+    // Answered while this program's own event loop runs: the game being read is this program.
+    auto ask = [&](const QDBusMessage& m) {
+        const QDBusPendingCall pending = bus.asyncCall(m, 5000);
+        (void)QTest::qWaitFor([&] { return pending.isFinished(); }, 6000);
+        return pending.reply().arguments().value(0);
+    };
     toMenu();
     shell::PlayScreen* screen = openFromMenu("Command1");
     ASSERT_TRUE(screen && QTest::qWaitForWindowExposed(screen));
@@ -113,26 +106,22 @@ TEST_F(ShellTest, AScreenReaderFindsAHoleByItsNameOverAtSpi)
     const QString wanted = QStringLiteral("穴 13：駒あり");
     bool found = false;
     for (int tries = 0; tries < 10 && !found; ++tries, QTest::qWait(200)) {
-        QList<QPair<QString, QString>> queue{{QStringLiteral("org.a11y.atspi.Registry"),
-                                              QStringLiteral("/org/a11y/atspi/accessible/root")}};
+        QList<QPair<QString, QString>> queue{{"org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"}};
         for (qsizetype i = 0; i < queue.size() && i < 2000 && !found; ++i) {
             const auto [service, path] = queue[i];
-            const QDBusMessage name = ask(bus, service, path, QStringLiteral("Get"),
-                                          {QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("Name")},
-                                          QStringLiteral("org.freedesktop.DBus.Properties"));
-            found = name.arguments().value(0).value<QDBusVariant>().variant().toString() == wanted;
-            const QDBusMessage children = ask(bus, service, path, QStringLiteral("GetChildren"));
-            if (children.type() != QDBusMessage::ReplyMessage)
+            found = ask(call(service, path, "org.freedesktop.DBus.Properties", "Get",
+                             {"org.a11y.atspi.Accessible", "Name"}))
+                        .value<QDBusVariant>().variant().toString() == wanted;
+            const QDBusArgument list = ask(call(service, path, "org.a11y.atspi.Accessible", "GetChildren"))
+                                           .value<QDBusArgument>();
+            if (list.currentType() != QDBusArgument::ArrayType)
                 continue;
-            const QDBusArgument list = children.arguments().value(0).value<QDBusArgument>();
             list.beginArray();
-            while (!list.atEnd()) {
-                QString childService;
+            for (QString child; !list.atEnd(); list.endStructure()) {
                 QDBusObjectPath childPath;
                 list.beginStructure();
-                list >> childService >> childPath;
-                list.endStructure();
-                queue.append({childService, childPath.path()});
+                list >> child >> childPath;
+                queue.append({child, childPath.path()});
             }
             list.endArray();
         }
