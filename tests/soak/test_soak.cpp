@@ -85,7 +85,13 @@ protected:
                     s->game().countdownTick();
             }
             break;
-        case 9: QTest::keyClick(s, pick(2) ? Qt::Key_Return : Qt::Key_Space); break;
+        case 9: {  // keys, where the keyboard has the focus: buttons, or the mark on the board
+            static const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape, Qt::Key_Tab,
+                                           Qt::Key_Left,   Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down};
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus && focus->window() == s ? focus : s, keys[pick(8)]);
+            break;
+        }
         case 10: if (pick(8) == 0) s->close(); break;
         default: QTest::qWait(2); break;  // let the real timers tick too
         }
