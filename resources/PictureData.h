@@ -1,5 +1,6 @@
 // What a picture file's own bytes say, for the formats whose Qt readers keep quiet
-// about data that ends early: the size a header claims and whether the data is whole.
+// about data that ends early or contradicts itself: the size a header claims and
+// whether the data is whole and consistent.
 #pragma once
 
 #include <QByteArray>
@@ -14,7 +15,8 @@ enum class DataFault { None, CutShort, Broken };
 QSize claimedSize(const QByteArray& bytes);
 
 // Checks that a picture Qt decoded without complaint really held all its data.
-// `format` is the reader's name for it ("bmp", "gif", "jpeg", "xbm"; others pass).
+// `format` is the reader's name for it ("bmp", "gif", "jpeg", "xbm", "xpm", "pbm", "pgm",
+// "ppm"; others pass: libpng reports its own faults as warnings).
 DataFault wholeness(const QByteArray& format, const QByteArray& bytes);
 
 } // namespace hop::resources

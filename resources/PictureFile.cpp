@@ -1,22 +1,18 @@
-// The file is read whole into memory once, through a descriptor checked to be a regular
-// file, and decoded from there; the decoder's own warnings count as a refusal.
+// The file is read whole into memory once, no further than the limit, and decoded from there; the decoder's own warnings count as a refusal.
 #include "resources/PictureFile.h"
 
 #include "resources/PictureData.h"
+#include "resources/RegularFile.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QMutex>
 #include <QThread>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace hop::resources {
 
@@ -35,8 +31,11 @@ QString megabytes(qint64 bytes)
     return QString::number((bytes + (1 << 20) - 1) >> 20);
 }
 
+// A size of -1: the file held more than the limit, whatever size it reported.
 QString tooLargeFile(qint64 size)
 {
+    if (size < 0)
+        return QStringLiteral("ファイルが大きすぎます（上限の %1 MB を超えています）。").arg(megabytes(kMaxFileBytes));
     return QStringLiteral("ファイルが大きすぎます（%1 MB。上限は %2 MB です）。").arg(megabytes(size), megabytes(kMaxFileBytes));
 }
 
@@ -49,14 +48,13 @@ QString notRegular(mode_t mode)
     return QStringLiteral("通常のファイルではありません（%1）。").arg(kind);
 }
 
-QString openFailure(const QString& fileName, int error)
+QString openFailure(int error)
 {
     switch (error) {
     case ENOENT:
     case ENOTDIR:
         // The game looks for its files by bare name in the folder it was started in.
-        return QStringLiteral("フォルダー「%1」にファイルが見つかりません。")
-            .arg(QDir::toNativeSeparators(QFileInfo(fileName).absolutePath()));
+        return QStringLiteral("フォルダー「%1」にファイルが見つかりません。").arg(currentFolderForDisplay());
     case ELOOP:
         return QStringLiteral("シンボリックリンクが循環しています。");
     case EACCES:
@@ -67,47 +65,22 @@ QString openFailure(const QString& fileName, int error)
     }
 }
 
-// Reads the whole file, or says why not. Never blocks: the name is checked before it is
-// opened, opened so that a pipe cannot block, and the opened file checked again, in
-// case the name was replaced in between.
+// Reads the whole file, or says why not.
 QString readWholeFile(const QString& fileName, QByteArray* bytes)
 {
-    const QByteArray path = QFile::encodeName(fileName);
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0)
-        return openFailure(fileName, errno);
-    if (S_ISDIR(st.st_mode))
+    RegularFile file(QFile::encodeName(fileName));
+    if (!file.isOpen() && file.error() != 0)
+        return openFailure(file.error());
+    if (S_ISDIR(file.mode()))
         return QStringLiteral("同じ名前のフォルダーがあります。");
-    if (!S_ISREG(st.st_mode))
-        return notRegular(st.st_mode);
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return openFailure(fileName, errno);
-    QString error;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = notRegular(st.st_mode);
-    } else if (st.st_size > kMaxFileBytes) {
-        error = tooLargeFile(st.st_size);
-    } else {
-        // The size is only a hint: the file may grow or shrink while it is read.
-        bytes->reserve(qMin<qint64>(st.st_size, kMaxFileBytes) + 1);
-        char chunk[1 << 16];
-        while (error.isEmpty()) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n == 0)
-                break;
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                error = openFailure(fileName, errno);
-            else if (bytes->size() + n > kMaxFileBytes)
-                error = tooLargeFile(bytes->size() + n);
-            else
-                bytes->append(chunk, n);
-        }
-    }
-    ::close(fd);
-    return error;
+    if (!file.isOpen())
+        return notRegular(file.mode());
+    if (file.stamp().size > kMaxFileBytes)
+        return tooLargeFile(file.stamp().size);
+    if (file.readAll(kMaxFileBytes, bytes))
+        return {};
+    // A file that reported less than it holds says nothing true about its size.
+    return file.error() == EFBIG ? tooLargeFile(-1) : openFailure(file.error());
 }
 
 // Counts the warnings the decoders report on this thread while one picture is decoded:

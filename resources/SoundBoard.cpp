@@ -3,13 +3,12 @@
 #include "resources/SoundBoard.h"
 
 #include "resources/PulsePlayer.h"
+#include "resources/RegularFile.h"
 #include "resources/WaveFile.h"
 
-#include <QDir>
 #include <QFile>
 
-#include <unistd.h>
-
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -22,105 +21,116 @@ namespace {
 // second, and reading it again each time would be wasted work.
 constexpr std::size_t kCachedSamples = 512 * 1024;
 
+constexpr std::chrono::milliseconds kQuitGrace{200};
+
 } // namespace
 
+// Everything the sound thread touches lives here, shared with the thread itself, so a
+// thread left behind in a read that never returns still has it to return to.
 class SoundPath {
 public:
-    SoundPath() : thread_([this] { run(); }) {}
-
-    ~SoundPath()
+    SoundPath() : state_(std::make_shared<State>())
     {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        wake_.notify_one();
-        thread_.join();
+        thread_ = std::thread([state = state_] { state->run(); });
     }
 
-    void request(std::string path)
+    // A read from a disk that has stopped answering must not keep the game from
+    // ending: the thread gets a moment to finish, then is left behind.
+    ~SoundPath()
+    {
+        std::unique_lock lock(state_->mutex);
+        state_->quit = true;
+        state_->wake.notify_one();
+        const bool ended = state_->wake.wait_for(lock, kQuitGrace, [this] { return state_->ended; });
+        lock.unlock();
+        if (ended)
+            thread_.join();
+        else
+            thread_.detach();
+    }
+
+    void request(QByteArray name)
     {
         {
-            std::lock_guard lock(mutex_);
-            pending_ = std::move(path);
-            asked_ = true;
+            std::lock_guard lock(state_->mutex);
+            state_->pending = std::move(name);
+            state_->asked = true;
         }
-        wake_.notify_one();
+        state_->wake.notify_one();
     }
 
 private:
     struct Cached {
-        std::string path;
+        QByteArray name;
         FileStamp stamp;
         std::shared_ptr<const Wave> wave;
     };
 
-    void run()
-    {
-        for (;;) {
-            std::string path;
-            {
-                std::unique_lock lock(mutex_);
-                wake_.wait(lock, [this] { return quit_ || asked_; });
-                if (quit_)
-                    return;
-                path = std::move(pending_);
-                asked_ = false;
+    struct State {
+        std::mutex mutex;
+        std::condition_variable wake;  // both ways: a request or quit, and the thread's end
+        QByteArray pending;
+        bool asked = false;
+        bool quit = false;
+        bool ended = false;
+        std::vector<Cached> cache;
+        PulsePlayer player;
+
+        void run()
+        {
+            for (;;) {
+                QByteArray name;
+                {
+                    std::unique_lock lock(mutex);
+                    wake.wait(lock, [this] { return quit || asked; });
+                    if (quit)
+                        break;
+                    name = std::move(pending);
+                    asked = false;
+                }
+                std::shared_ptr<const Wave> wave = load(name);
+                // A start that came while this one was read cuts it off at once: skip it.
+                if (!newer())
+                    player.start(std::move(wave));
             }
-            std::shared_ptr<const Wave> wave = load(path);
-            // A start that came while this one was read cuts it off at once: skip it.
-            if (!newer())
-                player_.start(std::move(wave));
+            std::lock_guard lock(mutex);
+            ended = true;
+            wake.notify_all();
         }
-    }
 
-    bool newer()
-    {
-        std::lock_guard lock(mutex_);
-        return asked_;
-    }
+        bool newer()
+        {
+            std::lock_guard lock(mutex);
+            return asked || quit;
+        }
 
-    std::shared_ptr<const Wave> load(const std::string& path)
-    {
-        FileStamp stamp;
-        const int fd = openRegularFile(path, &stamp);
-        if (fd < 0)
-            return nullptr;
-        for (const Cached& c : cache_) {
-            if (c.path == path && c.stamp == stamp) {
-                close(fd);
-                return c.wave;
+        std::shared_ptr<const Wave> load(const QByteArray& name)
+        {
+            RegularFile file(name);
+            if (!file.isOpen())
+                return nullptr;
+            for (const Cached& c : cache) {
+                if (c.name == name && c.stamp == file.stamp())
+                    return c.wave;
             }
+            auto wave = std::make_shared<Wave>();
+            const FileStamp stamp = file.stamp();
+            if (!decodeWave(file.release(), wave.get(), kMaxWaveData, [this] { return newer(); }))
+                return nullptr;
+            std::erase_if(cache, [&](const Cached& c) { return c.name == name; });
+            if (wave->samples.size() <= kCachedSamples) {
+                // The game plays two files; a few more entries cover a test's own.
+                if (cache.size() >= 4)
+                    cache.erase(cache.begin());
+                cache.push_back({name, stamp, wave});
+            }
+            return wave;
         }
-        auto wave = std::make_shared<Wave>();
-        if (!decodeWave(fd, wave.get(), kMaxWaveData, [this] { return newer(); }))
-            return nullptr;
-        std::erase_if(cache_, [&](const Cached& c) { return c.path == path; });
-        if (wave->samples.size() <= kCachedSamples) {
-            // The game plays two files; a few more entries cover a test's own.
-            if (cache_.size() >= 4)
-                cache_.erase(cache_.begin());
-            cache_.push_back({path, stamp, wave});
-        }
-        return wave;
-    }
+    };
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::string pending_;
-    bool asked_ = false;
-    bool quit_ = false;
-    std::vector<Cached> cache_;
-    PulsePlayer player_;
-    std::thread thread_;  // last: it starts running at once
+    std::shared_ptr<State> state_;
+    std::thread thread_;
 };
-
-bool isPlayableWave(const QString& fileName)
-{
-    const int fd = openRegularFile(QFile::encodeName(fileName).toStdString(), nullptr);
-    Wave wave;
-    return fd >= 0 && decodeWave(fd, &wave, 64);
-}
 
 SoundBoard::SoundBoard(QObject* parent) : QObject(parent) {}
 
@@ -135,8 +145,8 @@ void SoundBoard::play(const QString& fileName)
         return;
     if (!path_)
         path_ = std::make_unique<SoundPath>();
-    // Resolved here: the working folder is the one the game stands in when it asks.
-    path_->request(QFile::encodeName(QDir::current().absoluteFilePath(fileName)).toStdString());
+    // The name goes to the system as it is, looked up in the folder the game stands in.
+    path_->request(QFile::encodeName(fileName));
 }
 
 } // namespace hop::resources

@@ -34,8 +34,4 @@ private:
     bool muted_ = false;
 };
 
-// A wave file this game can play: a regular file, RIFF WAVE, a format it decodes,
-// and a data chunk that fits the file.
-bool isPlayableWave(const QString& fileName);
-
 } // namespace hop::resources

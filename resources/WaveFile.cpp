@@ -2,8 +2,8 @@
 // 16-bit frames at a rate it accepts, whatever the file claims.
 #include "resources/WaveFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "resources/RegularFile.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,22 +17,6 @@ namespace {
 
 // The format chunk, and every chunk before the data, must lie in the first 1 MB.
 constexpr off_t kMaxHeaderBytes = 1 << 20;
-
-bool readAt(int fd, off_t at, void* into, std::size_t bytes)
-{
-    auto* out = static_cast<char*>(into);
-    while (bytes > 0) {
-        const ssize_t got = pread(fd, out, bytes, at);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        out += got;
-        at += got;
-        bytes -= std::size_t(got);
-    }
-    return true;
-}
 
 std::uint32_t le16(const unsigned char* p) { return p[0] | p[1] << 8; }
 std::uint32_t le32(const unsigned char* p) { return le16(p) | le16(p + 2) << 16; }
@@ -64,35 +48,12 @@ std::int16_t toSample(const unsigned char* p, int bytes, Encoding encoding)
 
 } // namespace
 
-int openRegularFile(const std::string& path, FileStamp* stamp)
-{
-    // A device is not even opened: opening some has effects of its own.
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return -1;
-    // O_NONBLOCK: should the name become a FIFO meanwhile, opening it must not wait for a writer.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    if (stamp)
-        *stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-    return fd;
-}
-
 bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes, const std::function<bool()>& abandon)
 {
     struct Closer {
         int fd;
         ~Closer() { close(fd); }
     } closer{fd};
-    struct stat st;
-    if (fstat(fd, &st) != 0)
-        return false;
-    const off_t fileSize = st.st_size;
     unsigned char head[12];
     if (!readAt(fd, 0, head, 12) || std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0)
         return false;
@@ -100,7 +61,7 @@ bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes, const std::functio
     int channels = 0, bits = 0, rate = 0;
     Encoding encoding = Encoding::Integer;
     bool haveFormat = false;
-    for (off_t at = 12; at + 8 <= std::min(fileSize, kMaxHeaderBytes);) {
+    for (off_t at = 12; at + 8 <= kMaxHeaderBytes;) {
         unsigned char chunk[8];
         if (!readAt(fd, at, chunk, 8))
             return false;
@@ -120,7 +81,9 @@ bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes, const std::functio
                          (tag == 3 && (bits == 32 || bits == 64));
             haveFormat = haveFormat && channels >= 1 && channels <= 2 && rate >= kMinWaveRate && rate <= kMaxWaveRate;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!haveFormat || at + 8 + size > fileSize)
+            // The data is read only as far as it is played: its last byte tells a cut file.
+            unsigned char last;
+            if (!haveFormat || size == 0 || !readAt(fd, at + 8 + size - 1, &last, 1))
                 return false;
             const int sampleBytes = bits / 8;
             const std::size_t frameBytes = std::size_t(sampleBytes * channels);

@@ -1,13 +1,9 @@
-// Reads a RIFF WAVE file into 16-bit samples, never blocking on a file that is not a regular one.
+// Reads a RIFF WAVE file into 16-bit samples.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace hop::resources {
@@ -18,20 +14,6 @@ struct Wave {
     std::vector<std::int16_t> samples;  // interleaved, whole frames only
 };
 
-// What tells one version of a file from the next: a file replaced or rewritten while
-// the game runs differs in at least one of these.
-struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    timespec modified{};
-    bool operator==(const FileStamp& o) const
-    {
-        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec &&
-               modified.tv_nsec == o.modified.tv_nsec;
-    }
-};
-
 // A long file plays its first this many bytes of sample data; the game's sounds are
 // far shorter, and it keeps a huge file from filling memory.
 inline constexpr std::size_t kMaxWaveData = 8u << 20;
@@ -40,12 +22,10 @@ inline constexpr std::size_t kMaxWaveData = 8u << 20;
 inline constexpr int kMinWaveRate = 1000;
 inline constexpr int kMaxWaveRate = 384000;
 
-// A regular file opened without blocking, or -1. The stamp is filled when it opens.
-int openRegularFile(const std::string& path, FileStamp* stamp);
-
 // Decodes 8/16/24/32-bit integer and 32/64-bit float PCM, mono or stereo, with any
 // chunks before the data. Returns false for anything it cannot play whole: a truncated
-// data chunk, a format it does not know, no whole frame. Takes ownership of fd.
+// data chunk, a format it does not know, no whole frame. Takes ownership of fd. What
+// the file holds decides, never the size it reports.
 // Gives up, between pieces of a long file, as soon as `abandon` says so.
 bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes = kMaxWaveData,
                 const std::function<bool()>& abandon = {});

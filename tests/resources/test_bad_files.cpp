@@ -1,6 +1,7 @@
 // Every kind of broken picture or wave file gives a reason or silence, never a crash or garbage.
 #include "resources/PictureFile.h"
-#include "resources/SoundBoard.h"
+#include "resources/RegularFile.h"
+#include "resources/WaveFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -47,6 +48,18 @@ QByteArray rleBmp(int bits, const char* hexData)
     for (auto [at, v] : {std::pair{10, 54 + (4 << bits)}, {14, 40}, {18, 16}, {22, 2}, {30, bits == 8 ? 1 : 2}, {46, 1 << bits}})
         b.replace(at, 4, QByteArray::fromRawData(reinterpret_cast<const char*>(&v), 4));  // little-endian
     return b + QByteArray::fromHex(QByteArray("283cc800").repeated(1 << bits) + hexData);
+}
+
+// 8 × 8 in a palette of two colours, the pixel data at byte 62.
+QByteArray twoColourBmp()
+{
+    QImage image(8, 8, QImage::Format_Indexed8);
+    image.setColorTable({qRgb(200, 60, 40), qRgb(255, 255, 255)});
+    image.fill(0);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    image.save(&buffer, "BMP");
+    return bytes;
 }
 
 QString put(const QString& path, const QByteArray& bytes)
@@ -111,6 +124,14 @@ TEST(BadFiles, EveryUnusablePictureFileIsRefusedWithTheFileNameAndItsReason)
         {jpeg.chopped(2), "切れて"},
         {half(jpeg) + "\xFF\xD9", "壊れて"},
         {half(encoded("XBM")), "切れて"},
+        {half(encoded("XBM")) + "};", "切れて"},
+        // Pictures that contradict themselves: colours beyond the palette or the largest
+        // value, a frame beside the picture.
+        {twoColourBmp().replace(62, 1, "\x55"), "壊れて"},
+        {QByteArray(gif).replace(31, 1, "\x5c"), "壊れて"},
+        {QByteArray(gif).replace(20, 1, "\x04"), "壊れて"},
+        {"P5\n2 2\n15\n\x0f\x0f\x0f\xc8", "壊れて"},
+        {"/* XPM */\n\"2 1 1 1\" \"a c #c83c28\" \"az\"\n", "壊れて"},
         {"P6\n100000 100000\n255\n" + bmp, "100000 × 100000"},
         {QByteArray(bmp).replace(18, 8, QByteArray::fromHex("a0860100a0860100")), "大きすぎます"},
         {encoded("PNG").replace(16, 8, QByteArray::fromHex("000186a0000186a0")), "大きすぎます"},
@@ -127,17 +148,28 @@ TEST(BadFiles, EveryUnusablePictureFileIsRefusedWithTheFileNameAndItsReason)
         EXPECT_TRUE(error.contains(path) && error.contains(QString::fromUtf8(cases[n].reason)))
             << "case " << n << ": " << error.toStdString();
     }
-    // The game reads its files by bare name, so the message says where it looked.
+    // Told by what it holds, not by the size it reports (none).
+    const QString endless = readPictureFile(QStringLiteral("/proc/self/pagemap")).error;
+    EXPECT_TRUE(endless.contains("大きすぎます")) << endless.toStdString();
+
+    // The game reads its files by bare name, so the message says where it looked: in a
+    // folder named in Shift-JIS as in one that has been removed meanwhile.
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/sjis-\x83\x51";
+    ASSERT_TRUE(mkdir(folder, 0700) == 0 && chdir(folder) == 0);
+    for (int removed : {0, 1}) {
+        const QString missing = readPictureFile(QStringLiteral("koma.kzt")).error;
+        EXPECT_TRUE(missing.contains("「koma.kzt」") && missing.contains("「" + dir.path() + "/sjis-\\x83Q」"))
+            << removed << missing.toStdString();
+        rmdir(folder);
+    }
     QDir::setCurrent(dir.path());
-    const QString missing = readPictureFile(QStringLiteral("koma.kzt")).error;
-    EXPECT_TRUE(missing.contains("「koma.kzt」") && missing.contains(dir.path())) << missing.toStdString();
 }
 
 TEST(BadFiles, WholePicturesLoadWhateverTheirFormatSizeOrTrailingBytes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("koma.kzt");
-    for (const QByteArray& bytes : {encoded("PNG"), encoded("JPEG") + "trailing", encoded("BMP"), gif,
+    for (const QByteArray& bytes : {encoded("PNG"), encoded("JPEG") + "trailing", encoded("BMP"), gif, twoColourBmp(),
                                     rleBmp(8, "1001 0000 1001 0001"), rleBmp(4, "0008 1111 1111 0811 0000 1011 0001"),
                                     "P5\n4100 4100\n255\n" + QByteArray(4100 * 4100, char(200))}) {
         const LoadedPicture result = readPictureFile(put(path, bytes));
@@ -151,13 +183,19 @@ TEST(BadFiles, WholePicturesLoadWhateverTheirFormatSizeOrTrailingBytes)
 
 TEST(BadFiles, OnlyPcmWavesWholeInTheFileArePlayable)
 {
+    auto playable = [](const QString& path) {
+        RegularFile file(QFile::encodeName(path));
+        Wave wave;
+        return file.isOpen() && decodeWave(file.release(), &wave, 64);
+    };
     QFile good(QStringLiteral(HOPSTONE_GAME_DIR "/001.wav"));
-    ASSERT_TRUE(isPlayableWave(good.fileName()) && good.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(playable(good.fileName()) && good.open(QIODevice::ReadOnly));
     const QByteArray wave = good.readAll();
     QTemporaryDir dir;
-    EXPECT_FALSE(isPlayableWave(put(dir.filePath("a.wav"), QByteArray(wave).replace(20, 1, "\x07"))));
+    EXPECT_FALSE(playable(put(dir.filePath("a.wav"), QByteArray(wave).replace(20, 1, "\x07"))));
     // A rate of 10 Hz, which the sound server would divide by.
-    EXPECT_FALSE(isPlayableWave(put(dir.filePath("c.wav"), QByteArray(wave).replace(24, 4, QByteArray("\x0a\0\0\0", 4)))));
+    EXPECT_FALSE(playable(put(dir.filePath("c.wav"), QByteArray(wave).replace(24, 4, QByteArray("\x0a\0\0\0", 4)))));
     // The data chunk claims more than the file holds.
-    EXPECT_FALSE(isPlayableWave(put(dir.filePath("b.wav"), QByteArray(wave).replace(40, 4, "\xF0\xFF\xFF\x7F"))));
+    EXPECT_FALSE(playable(put(dir.filePath("b.wav"), QByteArray(wave).replace(40, 4, "\xF0\xFF\xFF\x7F"))));
+    EXPECT_FALSE(playable(QStringLiteral("/proc/self/pagemap")));
 }

@@ -3,6 +3,7 @@
 #include "tests/shell/ShellFixture.h"
 #include "tests/sound/SoundServer.h"
 
+#include "resources/RegularFile.h"
 #include "resources/SoundBoard.h"
 
 #include <QtEndian>
@@ -10,7 +11,9 @@
 #include <bit>
 #include <cmath>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace hop;
 using namespace hop::test;
@@ -149,15 +152,38 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     }
 }
 
-// The real screens: title, menu, Board B, START with its reveal, two clock ticks, close.
+// A disk that stops answering in the middle of a read does not hold up the game's end.
+TEST_F(Heard, QuitLeavesAReadThatNeverReturnsBehind)
+{
+    static std::atomic<bool> stuck = false;
+    auto sounds = std::make_unique<resources::SoundBoard>();
+    resources::setReadStallForTests([] {
+        for (stuck = true;;)
+            pause();
+    });
+    sounds->play(QStringLiteral(HOPSTONE_GAME_DIR "/001.wav"));
+    while (!stuck)
+        std::this_thread::yield();
+    resources::setReadStallForTests(nullptr);
+    const Clock::time_point quit = Clock::now();
+    sounds.reset();
+    EXPECT_LT(msBetween(quit, Clock::now()), 1000);
+}
+
+// The real screens: title, menu, Board B, START with its reveal, two clock ticks, close,
+// in a folder named in Shift-JIS; then that folder is removed and made again.
 TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
 {
     QTemporaryDir scratch;  // the game's folder, with sounds of the test's own
-    QDir::setCurrent(scratch.path());
-    QFile::copy(QStringLiteral(HOPSTONE_GAME_DIR "/koma.kzt"), QStringLiteral("koma.kzt"));
-    write(QStringLiteral("op.wav"), wave(300));
-    write(QStringLiteral("001.wav"), wave(12));
-    const std::size_t from = server->samples().size();
+    const QByteArray folder = QFile::encodeName(scratch.path()) + "/sjis-\x83\x51";
+    auto fill = [&] {
+        QFile::copy(QStringLiteral(HOPSTONE_GAME_DIR "/koma.kzt"), QStringLiteral("koma.kzt"));
+        write(QStringLiteral("op.wav"), wave(300));
+        write(QStringLiteral("001.wav"), wave(12));
+    };
+    ASSERT_TRUE(mkdir(folder, 0700) == 0 && chdir(folder) == 0);
+    fill();
+    std::size_t from = server->samples().size();
     shell->sounds().setMuted(false);
     shell->start();
     QTest::qWait(500);
@@ -174,4 +200,22 @@ TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
     // op.wav, the title's close, the menu button, START, 23 reveal ticks, 2 clock ticks, the close.
     EXPECT_EQ(findBursts(server->samples(), from).size(), 30u);
     EXPECT_EQ(shell->sounds().log().size(), 30);
+
+    // The game stands in the removed folder, which holds nothing: whatever the new one
+    // holds, it is silent, and the message names the folder it was started in.
+    // Qt cannot name a folder whose name is not UTF-8; the shell can.
+    auto removeFolder = [&] { return QProcess::execute("sh", {"-c", "rm -r " + scratch.path() + "/sjis-*"}) == 0; };
+    ASSERT_TRUE(removeFolder() && mkdir(folder, 0700) == 0);
+    const int game = open(".", O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(chdir(folder), 0);
+    fill();
+    ASSERT_EQ(fchdir(game), 0);
+    from = server->samples().size();
+    openFromMenu("Command2");
+    QTest::qWait(500);
+    EXPECT_EQ(findBursts(server->samples(), from).size(), 0u);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("「" + scratch.path() + "/sjis-\\x83Q」")) << messages[0].toStdString();
+    close(game);
+    removeFolder();
 }
