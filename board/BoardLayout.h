@@ -1,7 +1,6 @@
 // The two boards as constant data: hole cells, jump lists in test order, starting occupancy.
 #pragma once
 
-#include <optional>
 #include <vector>
 
 namespace hop::board {
@@ -40,8 +39,6 @@ public:
     const HoleRect& cell(int k) const;
     // The jumps into hole t, in the order a drop tests them.
     const std::vector<JumpEntry>& jumpsInto(int t) const;
-    // The jump line from s into t, if there is one.
-    std::optional<JumpLine> jump(int s, int t) const;
     // Every line of three holes once, lowest hole first: what the board's drawing shows.
     std::vector<JumpLine> lines() const;
     // Occupied holes at the start, ascending.
