@@ -291,3 +291,33 @@ TEST(MessageBox, HasTheGameNameForCaptionOneOkAndNoIcon)
     EXPECT_EQ(text, "クリア！おめでとう。");
     EXPECT_EQ(std::tuple(icon, buttons), std::tuple(QMessageBox::NoIcon, 1));
 }
+
+TEST_F(ShellTest, TheLastStageClosesItsScreenFromInsideItsLastDropAndTheStagesOpenAfreshAfter)
+{
+    shell->setRandomSource([] { return 3.2f / 7.0f; });
+    toMenu();
+    shell::PlayScreen* screen = openFromMenu("Command3");
+    auto& stages = screen->game();
+    for (int stage = 0; stage < 12 && shell->play(); ++stage) {
+        startAndReveal(screen);
+        if (screen->controls().overlay(Overlay::RoulettePanel)->isVisible()) {
+            stages.spinTick();
+            stages.stop();
+            finishReveal(screen);
+        }
+        const auto moves = solve(BoardLayout::boardA(), stages.board().occupiedHoles());
+        for (const JumpLine& j : moves.value()) {
+            QTest::mousePress(screen->hole(j.from), Qt::LeftButton);
+            QTest::mouseMove(screen, centreOf(screen, j.to));
+            QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, j.to));
+            if (!shell->play())
+                break;
+        }
+    }
+    EXPECT_TRUE(messages.last().startsWith("全ステージクリア！"));
+    settle();
+    ASSERT_TRUE(shell->menu() && shell->menu()->isVisible());
+    EXPECT_FALSE(QGuiApplication::overrideCursor());
+    screen = openFromMenu("Command3");
+    EXPECT_EQ(text(screen, "Label7") + "/" + text(screen, "Label2"), "1/4");
+}
