@@ -15,6 +15,7 @@ namespace {
 
 const std::string kClick = "sound 001.wav";
 const std::string kTimeUpWords = "タイムアップ！\r\nゲームオーバー";
+const std::string kClearWords = "クリア！おめでとう。";
 
 // "o" is a piece, "." an empty hole; anything else only helps the eye.
 std::vector<int> parsePosition(const std::string& picture)
@@ -155,7 +156,7 @@ TEST(TimedGames, AClearShowsOneMessageOverTheFinalBoardAndComesBackReadyAndARese
                 EXPECT_FALSE(t.port.timer(TimerId::Countdown).running);
             };
             playToClear(t.game);
-            EXPECT_EQ(t.port.messages, (std::vector<std::string>{"クリア！おめでとう。"}));
+            EXPECT_EQ(t.port.messages, (std::vector<std::string>{kClearWords}));
             EXPECT_TRUE(t.port.sounds.empty()) << "moves and the reset are silent";
             EXPECT_EQ(t.port.shown[Readout::PiecesLeft], c.startCount);
             EXPECT_TRUE(t.game.startEnabled());
@@ -183,7 +184,7 @@ TEST(TimedGames, AClearShowsOneMessageOverTheFinalBoardAndComesBackReadyAndARese
             t.game.board().setHole(k, 0);
     t.port.clearLogs();
     dragAndDrop(t.game, 4, 1);
-    EXPECT_EQ(t.port.messages, (std::vector<std::string>{"クリア！おめでとう。"}));
+    EXPECT_EQ(t.port.messages, (std::vector<std::string>{kClearWords}));
 
     startAndReveal(t.game, t.port);
     t.game.board().setHole(1, 1);
