@@ -111,15 +111,6 @@ const std::vector<JumpEntry>& BoardLayout::jumpsInto(int t) const
     return jumps_[static_cast<size_t>(t - 1)];
 }
 
-std::optional<JumpLine> BoardLayout::jump(int s, int t) const
-{
-    for (const JumpEntry& e : jumpsInto(t)) {
-        if (e.from == s)
-            return JumpLine{s, e.over, t};
-    }
-    return std::nullopt;
-}
-
 std::vector<JumpLine> BoardLayout::lines() const
 {
     std::vector<JumpLine> lines;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <vector>
 
 namespace hop::board {
@@ -44,8 +43,6 @@ public:
     const HoleRect& cell(int k) const;
     // The jumps into hole t, in the order a drop tests them.
     const std::vector<JumpEntry>& jumpsInto(int t) const;
-    // The jump line from s into t, if there is one.
-    std::optional<JumpLine> jump(int s, int t) const;
     // Every line of three holes once, lowest hole first: what the board's drawing shows.
     std::vector<JumpLine> lines() const;
     // The hole an arrow reaches from hole k, or 0 at the edge of the board.

@@ -6,9 +6,13 @@ namespace hop::modes {
 const Rules& rulesFor(Mode mode)
 {
     using board::BoardLayout;
-    static const Rules a{BoardLayout::boardA(), BoardLayout::boardA().startingOccupancy(), 120, 1000, 500, 30, 0, 0};
-    static const Rules b{BoardLayout::boardB(), BoardLayout::boardB().startingOccupancy(), 120, 980, 500, 30, 0, 0};
-    static const Rules stages{BoardLayout::boardA(), stagePosition(1), 60, 1000, 500, 30, 1, 7};
+    static const Rules a{.board = BoardLayout::boardA(), .opening = BoardLayout::boardA().startingOccupancy(),
+                         .timeLimit = 120, .clockPeriodMs = 1000};
+    static const Rules b{.board = BoardLayout::boardB(), .opening = BoardLayout::boardB().startingOccupancy(),
+                         .timeLimit = 120, .clockPeriodMs = 980};
+    // The roulette shows the last stage it can draw before it first spins.
+    static const Rules stages{.board = BoardLayout::boardA(), .opening = stagePosition(1), .timeLimit = 60,
+                              .clockPeriodMs = 1000, .spinMs = 1, .initialDigit = kRetestStage - 1};
     switch (mode) {
     case Mode::BoardA: return a;
     case Mode::BoardB: return b;

@@ -8,17 +8,16 @@
 namespace hop::modes {
 
 enum class Mode { BoardA, BoardB, Stages };
-inline constexpr Mode kModes[] = {Mode::BoardA, Mode::BoardB, Mode::Stages};
 
 struct Rules {
     const board::BoardLayout& board;
     std::vector<int> opening;  // occupied holes when the screen opens
     int timeLimit;             // countdown ticks of one game
     int clockPeriodMs;         // one countdown tick
-    int revealFirstMs;         // START to the first hole
-    int revealStepMs;          // between the holes after that
-    int spinMs;                // the roulette's digit changes; 0: no roulette
-    int initialDigit;          // what the roulette shows before it first spins
+    int revealFirstMs = 500;   // START to the first hole
+    int revealStepMs = 30;     // between the holes after that
+    int spinMs = 0;            // the roulette's digit changes; 0: no roulette
+    int initialDigit = 0;      // what the roulette shows before it first spins
 };
 
 const Rules& rulesFor(Mode mode);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "modes/PlayMode.h"
-#include "modes/Stages.h"
+#include "modes/Roulette.h"
 
 namespace hop::modes {
 
@@ -15,9 +15,7 @@ public:
     void stop() override;      // STOP
 
     int stage() const { return stage_.get(); }
-    bool playing() const { return playFlag_.get() == 0; }
     bool retestPending() const { return shown(Overlay::RetestMarker); }
-    int digit() const { return digit_.get(); }
 
 protected:
     void beginAfterStart() override;

@@ -1,4 +1,5 @@
-// Multi-line messages are joined with CR LF, and numbers are half-width digits.
+// Multi-line messages are joined with CR LF. A number the game fills in is written in
+// half-width digits; the numbers that are part of a sentence are full-width, as written.
 #include "modes/Texts.h"
 
 namespace hop::modes::texts {

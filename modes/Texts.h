@@ -5,7 +5,8 @@
 
 namespace hop::modes::texts {
 
-inline constexpr const char* kApplicationTitle = "Hopstone";
+// The project's name, given by the build, as the version is.
+inline constexpr const char* kApplicationTitle = HOPSTONE_NAME;
 inline constexpr const char* kOpeningSound = "op.wav";
 inline constexpr const char* kClickSound = "001.wav";
 

@@ -1,9 +1,9 @@
-// The background of the triangular Board B: a sunken white field ruled with red lines.
+// The background of Board B: a sunken white field ruled with red lines.
 #include "resources/BuiltinPictures.h"
 #include "resources/BuiltinPixels.h"
+#include "resources/LineDrawing.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <utility>
@@ -11,40 +11,40 @@
 namespace hop::resources {
 namespace {
 
-constexpr int Width = 473;
-constexpr int Height = 253;
+constexpr int kWidth = 473;
+constexpr int kHeight = 253;
 
-constexpr QRgb Black = qRgb(0, 0, 0);
-constexpr QRgb DarkGrey = qRgb(128, 128, 128);
-constexpr QRgb LightGrey = qRgb(192, 192, 192);
-constexpr QRgb White = qRgb(255, 255, 255);
-constexpr QRgb Red = qRgb(255, 0, 0);
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+constexpr QRgb kDarkGrey = qRgb(128, 128, 128);
+constexpr QRgb kLightGrey = qRgb(192, 192, 192);
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kRed = qRgb(255, 0, 0);
 
 // The frame's outer rectangle; outside it (left and top) is plain light grey margin.
-constexpr int FrameLeft = 14;
-constexpr int FrameTop = 6;
-constexpr int FrameRight = Width - 1;
-constexpr int FrameBottom = Height - 1;
+constexpr int kFrameLeft = 14;
+constexpr int kFrameTop = 6;
+constexpr int kFrameRight = kWidth - 1;
+constexpr int kFrameBottom = kHeight - 1;
 
 // Lines of the sunken frame, outermost first.
-constexpr QRgb TopLeftLines[] = {Black, Black, DarkGrey, DarkGrey, LightGrey};
-constexpr QRgb BottomRightLines[] = {Black, Black, LightGrey, LightGrey};
-constexpr int TopLeftDepth = std::size(TopLeftLines);
-constexpr int BottomRightDepth = std::size(BottomRightLines);
+constexpr QRgb kTopLeftLines[] = {kBlack, kBlack, kDarkGrey, kDarkGrey, kLightGrey};
+constexpr QRgb kBottomRightLines[] = {kBlack, kBlack, kLightGrey, kLightGrey};
+constexpr int kTopLeftDepth = std::size(kTopLeftLines);
+constexpr int kBottomRightDepth = std::size(kBottomRightLines);
 
 // The white field inside the frame, inclusive.
-constexpr int FieldLeft = FrameLeft + TopLeftDepth;        // 19
-constexpr int FieldTop = FrameTop + TopLeftDepth;          // 11
-constexpr int FieldRight = FrameRight - BottomRightDepth;  // 468
-constexpr int FieldBottom = FrameBottom - BottomRightDepth;  // 248
+constexpr int kFieldLeft = kFrameLeft + kTopLeftDepth;        // 19
+constexpr int kFieldTop = kFrameTop + kTopLeftDepth;          // 11
+constexpr int kFieldRight = kFrameRight - kBottomRightDepth;  // 468
+constexpr int kFieldBottom = kFrameBottom - kBottomRightDepth;  // 248
 
 // The board's lines; their crossings are where the hole centres are.
-constexpr QPoint Apex(242, 26);
-constexpr QPoint BaseLeft(42, 228);
-constexpr QPoint BaseRight(445, 228);
-constexpr int BaseThickness = 2;
-constexpr int Rows[] = {69, 109, 149, 189};
-constexpr int Columns[] = {124, 204, 285, 364};
+constexpr QPoint kApex(242, 26);
+constexpr QPoint kBaseLeft(42, 228);
+constexpr QPoint kBaseRight(445, 228);
+constexpr int kBaseThickness = 2;
+constexpr int kRows[] = {69, 109, 149, 189};
+constexpr int kColumns[] = {124, 204, 285, 364};
 
 // Which frame line a pixel belongs to: the nearer of the two edge pairs, so the
 // corners are mitred along the diagonal. The top-left corner is all top/left
@@ -55,38 +55,11 @@ constexpr int Columns[] = {124, 204, 285, 364};
 // of their side; the two outer black rings are unaffected by this choice.
 QRgb frameColour(int x, int y)
 {
-    const int topLeft = std::min(y - FrameTop, x - FrameLeft);
-    const int bottomRight = std::min(FrameRight - x, FrameBottom - y);
-    if (bottomRight < BottomRightDepth && bottomRight <= topLeft)
-        return BottomRightLines[bottomRight];
-    return TopLeftLines[topLeft];
-}
-
-// Integer Bresenham, plotting every pixel in order from `from` to `to`, both included.
-template <class Plot>
-void bresenham(QPoint from, QPoint to, Plot plot)
-{
-    int x = from.x();
-    int y = from.y();
-    const int dx = std::abs(to.x() - x);
-    const int dy = -std::abs(to.y() - y);
-    const int sx = x < to.x() ? 1 : -1;
-    const int sy = y < to.y() ? 1 : -1;
-    int error = dx + dy;
-    for (;;) {
-        plot(x, y);
-        if (x == to.x() && y == to.y())
-            return;
-        const int twice = 2 * error;
-        if (twice >= dy) {
-            error += dy;
-            x += sx;
-        }
-        if (twice <= dx) {
-            error += dx;
-            y += sy;
-        }
-    }
+    const int topLeft = std::min(y - kFrameTop, x - kFrameLeft);
+    const int bottomRight = std::min(kFrameRight - x, kFrameBottom - y);
+    if (bottomRight < kBottomRightDepth && bottomRight <= topLeft)
+        return kBottomRightLines[bottomRight];
+    return kTopLeftLines[topLeft];
 }
 
 // The pixels of one side of the triangle, looked up by row or by column so the
@@ -110,20 +83,20 @@ struct Side {
 
 void drawBoardLines(QImage& image)
 {
-    auto red = [&image](int x, int y) { image.setPixel(x, y, Red); };
+    auto red = [&image](int x, int y) { image.setPixel(x, y, kRed); };
 
     Side left;
     Side right;
-    bresenham(Apex, BaseLeft, [&](int x, int y) { red(x, y); left.add(x, y); });
-    bresenham(Apex, BaseRight, [&](int x, int y) { red(x, y); right.add(x, y); });
+    drawLine(kApex.x(), kApex.y(), kBaseLeft.x(), kBaseLeft.y(), [&](int x, int y) { red(x, y); left.add(x, y); });
+    drawLine(kApex.x(), kApex.y(), kBaseRight.x(), kBaseRight.y(), [&](int x, int y) { red(x, y); right.add(x, y); });
 
-    for (int row = 0; row < BaseThickness; ++row)
-        for (int x = BaseLeft.x(); x <= BaseRight.x(); ++x)
-            red(x, BaseLeft.y() + row);
+    for (int row = 0; row < kBaseThickness; ++row)
+        for (int x = kBaseLeft.x(); x <= kBaseRight.x(); ++x)
+            red(x, kBaseLeft.y() + row);
 
     // From the outer pixel of one side to the outer pixel of the other, so a
     // side that is two pixels wide on this row is covered, not overshot.
-    for (int y : Rows) {
+    for (int y : kRows) {
         const int from = left.xSpanOfRow.at(y).first;
         const int to = right.xSpanOfRow.at(y).second;
         for (int x = from; x <= to; ++x)
@@ -131,22 +104,22 @@ void drawBoardLines(QImage& image)
     }
 
     // Down from the side to the bottom row of the base.
-    for (int x : Columns) {
-        const Side& side = x < Apex.x() ? left : right;
+    for (int x : kColumns) {
+        const Side& side = x < kApex.x() ? left : right;
         const int from = side.topOfColumn.at(x);
-        for (int y = from; y < BaseLeft.y() + BaseThickness; ++y)
+        for (int y = from; y < kBaseLeft.y() + kBaseThickness; ++y)
             red(x, y);
     }
 }
 
 QImage nominalBoardB()
 {
-    QImage image = pixels::canvas(Width, Height, LightGrey);
-    for (int y = FrameTop; y <= FrameBottom; ++y) {
-        for (int x = FrameLeft; x <= FrameRight; ++x) {
+    QImage image = pixels::canvas(kWidth, kHeight, kLightGrey);
+    for (int y = kFrameTop; y <= kFrameBottom; ++y) {
+        for (int x = kFrameLeft; x <= kFrameRight; ++x) {
             const bool inField =
-                x >= FieldLeft && x <= FieldRight && y >= FieldTop && y <= FieldBottom;
-            image.setPixel(x, y, inField ? White : frameColour(x, y));
+                x >= kFieldLeft && x <= kFieldRight && y >= kFieldTop && y <= kFieldBottom;
+            image.setPixel(x, y, inField ? kWhite : frameColour(x, y));
         }
     }
     drawBoardLines(image);

@@ -8,38 +8,38 @@
 namespace hop::resources {
 namespace {
 
-constexpr int CursorSize = 32;
-constexpr int HotSpot = 16;
+constexpr int kCursorSize = 32;
+constexpr int kHotSpot = 16;
 
 // The disc's middle pixel and its radius; 8.5 gives a disc 17 pixels across,
 // from 7 to 23 on both axes, with no flat-looking single-pixel tips.
-constexpr int DiscCentre = 15;
-constexpr int RadiusSquaredTimesFour = 17 * 17;  // (2 * 8.5)^2, to stay in integers
+constexpr int kDiscCentre = 15;
+constexpr int kRadiusSquaredTimesFour = 17 * 17;  // (2 * 8.5)^2, to stay in integers
 
-constexpr QRgb Transparent = qRgba(0, 0, 0, 0);
-constexpr QRgb DarkGrey = qRgb(128, 128, 128);
-constexpr QRgb LightGrey = qRgb(192, 192, 192);
-constexpr QRgb Red = qRgb(255, 0, 0);
+constexpr QRgb kTransparent = qRgba(0, 0, 0, 0);
+constexpr QRgb kDarkGrey = qRgb(128, 128, 128);
+constexpr QRgb kLightGrey = qRgb(192, 192, 192);
+constexpr QRgb kRed = qRgb(255, 0, 0);
 
 bool insideDisc(int x, int y)
 {
-    const int dx = 2 * (x - DiscCentre);
-    const int dy = 2 * (y - DiscCentre);
-    return dx * dx + dy * dy <= RadiusSquaredTimesFour;
+    const int dx = 2 * (x - kDiscCentre);
+    const int dy = 2 * (y - kDiscCentre);
+    return dx * dx + dy * dy <= kRadiusSquaredTimesFour;
 }
 
 QImage disc(QRgb colour)
 {
-    QImage image = pixels::canvas(CursorSize, CursorSize, Transparent);
-    for (int y = 0; y < CursorSize; ++y)
-        for (int x = 0; x < CursorSize; ++x)
+    QImage image = pixels::canvas(kCursorSize, kCursorSize, kTransparent);
+    for (int y = 0; y < kCursorSize; ++y)
+        for (int x = 0; x < kCursorSize; ++x)
             if (insideDisc(x, y))
                 image.setPixel(x, y, colour);
     return image;
 }
 
 // 4 x 7 letters with a one-pixel gap, centred on the disc's middle pixel.
-constexpr const char* OkLetters[] = {
+constexpr const char* kOkLetters[] = {
     ".##. #..#",
     "#..# #..#",
     "#..# #.#.",
@@ -48,18 +48,18 @@ constexpr const char* OkLetters[] = {
     "#..# #..#",
     ".##. #..#",
 };
-constexpr int OkWidth = 9;
-constexpr int OkHeight = 7;
+constexpr int kOkWidth = 9;
+constexpr int kOkHeight = 7;
 
 QImage nominalDropCursor()
 {
-    QImage image = disc(LightGrey);
-    const int left = DiscCentre - OkWidth / 2;
-    const int top = DiscCentre - OkHeight / 2;
-    for (int row = 0; row < OkHeight; ++row)
-        for (int column = 0; column < OkWidth; ++column)
-            if (OkLetters[row][column] == '#')
-                image.setPixel(left + column, top + row, Red);
+    QImage image = disc(kLightGrey);
+    const int left = kDiscCentre - kOkWidth / 2;
+    const int top = kDiscCentre - kOkHeight / 2;
+    for (int row = 0; row < kOkHeight; ++row)
+        for (int column = 0; column < kOkWidth; ++column)
+            if (kOkLetters[row][column] == '#')
+                image.setPixel(left + column, top + row, kRed);
     return image;
 }
 
@@ -67,7 +67,7 @@ QImage nominalDropCursor()
 
 QImage dragCursor(int scale)
 {
-    return pixels::repeated(disc(DarkGrey), scale);
+    return pixels::repeated(disc(kDarkGrey), scale);
 }
 
 QImage dropCursor(int scale)
@@ -78,7 +78,7 @@ QImage dropCursor(int scale)
 QCursor makeCursor(const QImage& picture)
 {
     const qreal ratio = picture.devicePixelRatio();
-    QPoint hotSpot(HotSpot, HotSpot);
+    QPoint hotSpot(kHotSpot, kHotSpot);
     // Qt takes the hotspot in device-independent pixels everywhere except on
     // X11, where it goes to the server unconverted next to the full-resolution
     // image; there it has to be given in the picture's own pixels.

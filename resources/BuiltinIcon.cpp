@@ -1,5 +1,6 @@
 // The program icon: six pieces in a pyramid joined by red zigzags, drawn anew for each size.
 #include "resources/BuiltinPictures.h"
+#include "resources/IconGeometry.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -16,85 +17,31 @@ namespace {
 
 // Window icons up to 64 (32 at twice the pixel ratio); the desktop's larger icons are
 // installed as files, so they need not travel with every window.
-constexpr int IconSizes[] = {16, 24, 32, 48, 64};
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64};
 
-const QColor LinkRed(220, 0, 0);
+const QColor kLinkRed(220, 0, 0);
 
-// Below this, antialiased discs and lines blur into a grey smudge, so the
-// pieces and links are set pixel by pixel instead.
-constexpr int PixelArtBelow = 20;
-
-// Pieces: 0 at the top, 1 and 2 in the middle, 3, 4 and 5 at the bottom.
-// The links are two zigzags (1-0-2 over the top, 3-1-4-2-5 along the bottom),
-// each given from the upper piece to the lower one.
-constexpr std::pair<int, int> Links[] = {{0, 1}, {0, 2}, {1, 3}, {1, 4}, {2, 4}, {2, 5}};
-
-// The pitch is kept even so the middle row sits a whole number of pixels either
-// side of the axis, and the diameter has the size's parity so every centre
-// lands where a disc of that diameter is crisp (a pixel corner for even, a
-// pixel middle for odd) while the pyramid stays exactly symmetric.
-struct Layout {
-    int diameter;
-    double lineWidth;
-    std::array<QPointF, 6> centres;
-};
-
-Layout layoutFor(int size)
+void drawTile(QPainter& painter, const IconGeometry& layout)
 {
-    Layout layout;
-    const bool tiny = size < PixelArtBelow;
-    const int pitch = std::max(4, 2 * static_cast<int>(std::lround(size * 0.15)));
-    layout.diameter = tiny ? 3 : 2 * static_cast<int>(std::lround(size * 0.1)) + size % 2;
-    // At the smallest size the rows are spread a little beyond an equilateral
-    // pyramid, or the links between them would vanish under the pieces.
-    const int rowHeight = tiny ? pitch : static_cast<int>(std::lround(pitch * 0.87));
-    layout.lineWidth = tiny ? 1.0 : std::max(1.5, size / 18.0);
-
-    // The tiny pieces are set on whole pixels, half a pixel left of the middle.
-    const double axis = tiny ? size / 2 - 0.5 : size / 2.0;
-    const int height = 2 * rowHeight + layout.diameter;
-    const double top = (size - height) / 2 + layout.diameter / 2.0;
-    const double middle = top + rowHeight;
-    const double bottom = middle + rowHeight;
-    const int half = pitch / 2;
-    layout.centres = {
-        QPointF(axis, top),
-        QPointF(axis - half, middle),
-        QPointF(axis + half, middle),
-        QPointF(axis - pitch, bottom),
-        QPointF(axis, bottom),
-        QPointF(axis + pitch, bottom),
-    };
-    return layout;
-}
-
-// White rounded square with a thin grey rim, so the icon also stands out on a
-// white desktop; the rounding leaves the corner pixels transparent.
-void drawTile(QPainter& painter, int size)
-{
-    const double border = std::max(1.0, std::round(size / 40.0));
-    const double inset = border / 2.0;
-    const QRectF tile(inset, inset, size - border, size - border);
-    const double radius = std::max(3.0, size * 0.2);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(128, 128, 128), border));
+    painter.setPen(QPen(QColor(128, 128, 128), layout.rim));
     painter.setBrush(Qt::white);
-    painter.drawRoundedRect(tile, radius, radius);
+    painter.drawRoundedRect(layout.tile, layout.radius, layout.radius);
 }
 
-void drawLinks(QPainter& painter, const Layout& layout)
+void drawLinks(QPainter& painter, const IconGeometry& layout)
 {
     QPainterPath path;
-    for (auto [upper, lower] : Links) {
+    for (auto [upper, lower] : kIconLinks) {
         path.moveTo(layout.centres[upper]);
         path.lineTo(layout.centres[lower]);
     }
-    painter.setPen(QPen(LinkRed, layout.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(kLinkRed, layout.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
 }
 
-void drawPieces(QPainter& painter, const Layout& layout, int size)
+void drawPieces(QPainter& painter, const IconGeometry& layout, int size)
 {
     const double r = layout.diameter / 2.0;
     painter.setPen(Qt::NoPen);
@@ -122,14 +69,14 @@ QPoint pixelOf(QPointF centre)
 // so the left and right links mirror each other exactly.
 void drawTinyLinks(QImage& image)
 {
-    const Layout layout = layoutFor(image.width());
-    for (auto [upper, lower] : Links) {
+    const IconGeometry layout = iconGeometry(image.width());
+    for (auto [upper, lower] : kIconLinks) {
         const QPoint from = pixelOf(layout.centres[upper]);
         const QPoint to = pixelOf(layout.centres[lower]);
         const int dx = to.x() - from.x();
         const int dy = to.y() - from.y();
         for (int step = 1; step < dy; ++step)
-            image.setPixelColor(from.x() + dx * step / dy, from.y() + step, LinkRed);
+            image.setPixelColor(from.x() + dx * step / dy, from.y() + step, kLinkRed);
     }
 }
 
@@ -137,7 +84,7 @@ void drawTinyLinks(QImage& image)
 // disc of that size leaves, without the smear of a drawn ellipse.
 void drawTinyPieces(QImage& image)
 {
-    const Layout layout = layoutFor(image.width());
+    const IconGeometry layout = iconGeometry(image.width());
     for (const QPointF& centre : layout.centres) {
         const QPoint middle = pixelOf(centre);
         for (int dy = -1; dy <= 1; ++dy) {
@@ -156,26 +103,65 @@ void drawTinyPieces(QImage& image)
 
 }  // namespace
 
+// The pitch is kept even so the middle row sits a whole number of pixels either
+// side of the axis, and the diameter has the size's parity so every centre
+// lands where a disc of that diameter is crisp (a pixel corner for even, a
+// pixel middle for odd) while the pyramid stays exactly symmetric.
+IconGeometry iconGeometry(int size)
+{
+    IconGeometry layout;
+    const bool tiny = size < kIconPixelArtBelow;
+    // A white rounded square with a thin grey rim, so the icon also stands out on a
+    // white desktop; the rounding leaves the corner pixels transparent.
+    layout.rim = std::max(1.0, std::round(size / 40.0));
+    layout.tile = QRectF(layout.rim / 2.0, layout.rim / 2.0, size - layout.rim, size - layout.rim);
+    layout.radius = std::max(3.0, size * 0.2);
+    const int pitch = std::max(4, 2 * static_cast<int>(std::lround(size * 0.15)));
+    layout.diameter = tiny ? 3 : 2 * static_cast<int>(std::lround(size * 0.1)) + size % 2;
+    // At the smallest size the rows are spread a little beyond an equilateral
+    // pyramid, or the links between them would vanish under the pieces.
+    const int rowHeight = tiny ? pitch : static_cast<int>(std::lround(pitch * 0.87));
+    layout.lineWidth = tiny ? 1.0 : std::max(1.5, size / 18.0);
+
+    // The tiny pieces are set on whole pixels, half a pixel left of the middle.
+    const double axis = tiny ? size / 2 - 0.5 : size / 2.0;
+    const int height = 2 * rowHeight + layout.diameter;
+    const double top = (size - height) / 2 + layout.diameter / 2.0;
+    const double middle = top + rowHeight;
+    const double bottom = middle + rowHeight;
+    const int half = pitch / 2;
+    layout.centres = {
+        QPointF(axis, top),
+        QPointF(axis - half, middle),
+        QPointF(axis + half, middle),
+        QPointF(axis - pitch, bottom),
+        QPointF(axis, bottom),
+        QPointF(axis + pitch, bottom),
+    };
+    return layout;
+}
+
+
 QImage programIcon(int size)
 {
     // Three rows of pieces need 16 pixels; anything smaller is the 16 shrunk.
-    constexpr int Smallest = 16;
-    if (size < Smallest) {
-        return programIcon(Smallest).scaled(std::max(size, 1), std::max(size, 1),
+    constexpr int kSmallest = 16;
+    if (size < kSmallest) {
+        return programIcon(kSmallest).scaled(std::max(size, 1), std::max(size, 1),
                                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
-        drawTile(painter, size);
-        if (size >= PixelArtBelow) {
-            const Layout layout = layoutFor(size);
+        const IconGeometry layout = iconGeometry(size);
+        drawTile(painter, layout);
+        if (size >= kIconPixelArtBelow) {
             drawLinks(painter, layout);
             drawPieces(painter, layout, size);
         }
     }
-    if (size < PixelArtBelow) {
+    if (size < kIconPixelArtBelow) {
         drawTinyLinks(image);
         drawTinyPieces(image);
     }
@@ -186,7 +172,7 @@ QImage programIcon(int size)
 QIcon programIconSet()
 {
     QIcon icon;
-    for (int size : IconSizes)
+    for (int size : kIconSizes)
         icon.addPixmap(QPixmap::fromImage(programIcon(size)));
     return icon;
 }

@@ -11,7 +11,7 @@ namespace hop::resources {
 // `scale`, so painting it at its logical size gives one nominal pixel per
 // logical pixel on any screen.
 
-// 473 x 253: the sunken white field with the red lines of the triangular board.
+// 473 x 253: the sunken white field with the red lines of Board B.
 // Exact pixels; at scale s each pixel is repeated s x s.
 QImage boardBBackground(int scale = 1);
 

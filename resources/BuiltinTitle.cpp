@@ -1,7 +1,6 @@
 // The title picture: the game's name under a pyramid of pieces on pale sea-green.
 #include "resources/BuiltinPictures.h"
 
-#include "modes/Texts.h"
 #include "resources/BuiltinPixels.h"
 
 #include <QFont>
@@ -17,27 +16,27 @@
 namespace hop::resources {
 namespace {
 
-constexpr int Width = 250;
-constexpr int Height = 220;
-const QColor Background(0xC8, 0xED, 0xE6);
-const QColor Teal(0x0E, 0x5E, 0x55);
-const QColor LineRed(0xD8, 0x1E, 0x1E);
+constexpr int kWidth = 250;
+constexpr int kHeight = 220;
+const QColor kBackground(0xC8, 0xED, 0xE6);
+const QColor kTeal(0x0E, 0x5E, 0x55);
+const QColor kLineRed(0xD8, 0x1E, 0x1E);
 
-// A pyramid of ten, the triangular board's first four rows.
-constexpr int PyramidRows = 4;
-constexpr double Pitch = 30.0;
-constexpr double RowHeight = 26.0;
-constexpr double PieceRadius = 11.0;
-constexpr double TopRowY = 32.0;
+// A pyramid of ten, Board A's first four rows.
+constexpr int kPyramidRows = 4;
+constexpr double kPitch = 30.0;
+constexpr double kRowHeight = 26.0;
+constexpr double kPieceRadius = 11.0;
+constexpr double kTopRowY = 32.0;
 
 std::vector<std::vector<QPointF>> pyramid()
 {
     std::vector<std::vector<QPointF>> rows;
-    for (int row = 0; row < PyramidRows; ++row) {
+    for (int row = 0; row < kPyramidRows; ++row) {
         std::vector<QPointF> centres;
-        const double left = Width / 2.0 - row * Pitch / 2.0;
+        const double left = kWidth / 2.0 - row * kPitch / 2.0;
         for (int i = 0; i <= row; ++i)
-            centres.emplace_back(left + i * Pitch, TopRowY + row * RowHeight);
+            centres.emplace_back(left + i * kPitch, kTopRowY + row * kRowHeight);
         rows.push_back(centres);
     }
     return rows;
@@ -47,9 +46,9 @@ void drawFrame(QPainter& painter)
 {
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(QColor(0x8E, 0xCF, 0xC4), 1.5));
-    painter.drawRoundedRect(QRectF(5.5, 5.5, Width - 11, Height - 11), 12, 12);
+    painter.drawRoundedRect(QRectF(5.5, 5.5, kWidth - 11, kHeight - 11), 12, 12);
     painter.setPen(QPen(QColor(0xE6, 0xF8, 0xF4), 1.0));
-    painter.drawRoundedRect(QRectF(8.5, 8.5, Width - 17, Height - 17), 10, 10);
+    painter.drawRoundedRect(QRectF(8.5, 8.5, kWidth - 17, kHeight - 17), 10, 10);
 }
 
 // Every piece joined to the two below it, the lines a jump travels along.
@@ -64,7 +63,7 @@ void drawLinks(QPainter& painter, const std::vector<std::vector<QPointF>>& rows)
         }
     }
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(LineRed, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(kLineRed, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(links);
 }
 
@@ -72,15 +71,15 @@ void drawPiece(QPainter& painter, QPointF centre)
 {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0x0B, 0x4A, 0x42, 70));
-    painter.drawEllipse(centre + QPointF(1.5, 2.5), PieceRadius, PieceRadius);
+    painter.drawEllipse(centre + QPointF(1.5, 2.5), kPieceRadius, kPieceRadius);
 
-    QRadialGradient stone(centre - QPointF(4, 4.5), PieceRadius * 1.5);
+    QRadialGradient stone(centre - QPointF(4, 4.5), kPieceRadius * 1.5);
     stone.setColorAt(0.0, QColor(0x9A, 0xA4, 0xA8));
     stone.setColorAt(0.25, QColor(0x3A, 0x40, 0x44));
     stone.setColorAt(0.8, QColor(0x0C, 0x0E, 0x10));
     stone.setColorAt(1.0, Qt::black);
     painter.setBrush(stone);
-    painter.drawEllipse(centre, PieceRadius, PieceRadius);
+    painter.drawEllipse(centre, kPieceRadius, kPieceRadius);
 }
 
 // The name as an outline scaled into its box, so the layout does not depend
@@ -108,7 +107,7 @@ void drawName(QPainter& painter)
     font.setStyleHint(QFont::Serif);
     font.setBold(true);
     font.setPixelSize(64);
-    const QPainterPath name = fittedText(QString::fromUtf8(hop::modes::texts::kApplicationTitle), font, QRectF(20, 136, 210, 46));
+    const QPainterPath name = fittedText(QStringLiteral(HOPSTONE_NAME), font, QRectF(20, 136, 210, 46));
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0xFF, 0xFF, 0xFF, 170));
@@ -127,8 +126,8 @@ void drawName(QPainter& painter)
     small.setPixelSize(11);
     small.setLetterSpacing(QFont::AbsoluteSpacing, 2.0);
     painter.setFont(small);
-    painter.setPen(Teal);
-    painter.drawText(QRectF(0, 188, Width, 18), Qt::AlignCenter, QStringLiteral("PEG SOLITAIRE"));
+    painter.setPen(kTeal);
+    painter.drawText(QRectF(0, 188, kWidth, 18), Qt::AlignCenter, QStringLiteral("PEG SOLITAIRE"));
 }
 
 }  // namespace
@@ -138,7 +137,7 @@ QImage titlePicture(int scale)
     scale = pixels::sanitizedScale(scale);
     // Drawn at build time where the game was built with them.
     QImage ahead(QStringLiteral(":/title/title@%1.png").arg(scale));
-    if (ahead.size() != QSize(Width, Height) * scale)
+    if (ahead.size() != QSize(kWidth, kHeight) * scale)
         return drawTitlePicture(scale);
     ahead = ahead.convertToFormat(QImage::Format_ARGB32);
     ahead.setDevicePixelRatio(scale);
@@ -148,7 +147,7 @@ QImage titlePicture(int scale)
 QImage drawTitlePicture(int scale)
 {
     scale = pixels::sanitizedScale(scale);
-    QImage image = pixels::canvas(Width * scale, Height * scale, Background.rgb());
+    QImage image = pixels::canvas(kWidth * scale, kHeight * scale, kBackground.rgb());
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);

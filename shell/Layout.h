@@ -61,8 +61,6 @@ struct ScreenLayout {
     std::optional<QColor> background{};  // none: the platform's dialog face
     FontStyle baseFont{};
     std::vector<ControlEntry> controls{};
-
-    const ControlEntry* find(const QString& control) const;
 };
 
 inline constexpr int kTwipsPerPixel = 15;

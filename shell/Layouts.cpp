@@ -13,18 +13,6 @@ int twipsToPixels(int twips)
     return qRound(twips / double(kTwipsPerPixel));
 }
 
-const ControlEntry* ScreenLayout::find(const QString& control) const
-{
-    for (const ControlEntry& c : controls) {
-        if (c.name == control)
-            return &c;
-        for (const ControlEntry& child : c.children)
-            if (child.name == control)
-                return &child;
-    }
-    return nullptr;
-}
-
 namespace {
 
 using K = ControlKind;

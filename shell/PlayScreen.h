@@ -3,7 +3,7 @@
 #pragma once
 
 #include "modes/PlayMode.h"
-#include "modes/Stages.h"
+#include "modes/Roulette.h"
 #include "shell/GameControls.h"
 #include "shell/Screen.h"
 

@@ -1,7 +1,7 @@
 // Which screen is open, and the transitions between them: title, menu, play screens, version.
 #pragma once
 
-#include "modes/Stages.h"
+#include "modes/Roulette.h"
 #include "resources/SoundBoard.h"
 #include "shell/PlayScreen.h"
 #include "shell/Screen.h"

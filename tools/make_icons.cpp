@@ -1,18 +1,18 @@
 // Writes the desktop icons for the hicolor theme: a PNG per size, each drawn for
 // itself by the game's own icon code, and a scalable SVG of the same drawing.
 #include "resources/BuiltinPictures.h"
+#include "resources/IconGeometry.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 
-#include <cmath>
 #include <cstdio>
 
 namespace {
 
-constexpr int Sizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+constexpr int kSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 // Desktop icons leave a margin inside their canvas so a square tile does not look
 // bigger than the round and irregular icons beside it. At 16 pixels a margin would
@@ -32,22 +32,13 @@ QImage desktopIcon(int size)
 }
 
 // The program icon's drawing in vectors, on a 256 canvas with the same margin and
-// proportions as the drawn sizes from 20 pixels up.
+// the same geometry as the drawn sizes from 20 pixels up.
 QByteArray scalableIcon()
 {
     constexpr int canvas = 256;
     const int m = marginFor(canvas);
-    const int size = canvas - 2 * m;
-    const double border = std::max(1.0, std::round(size / 40.0));
-    const int pitch = 2 * static_cast<int>(std::lround(size * 0.15));
-    const int diameter = 2 * static_cast<int>(std::lround(size * 0.1));
-    const int rowHeight = static_cast<int>(std::lround(pitch * 0.87));
-    const double axis = m + size / 2.0;
-    const double top = m + (size - 2 * rowHeight - diameter) / 2 + diameter / 2.0;
-    const double xs[6] = {axis, axis - pitch / 2, axis + pitch / 2, axis - pitch, axis, axis + pitch};
-    const double ys[6] = {top, top + rowHeight, top + rowHeight, top + 2 * rowHeight, top + 2 * rowHeight,
-                          top + 2 * rowHeight};
-    auto at = [&](int piece) { return QStringLiteral("%1 %2").arg(xs[piece]).arg(ys[piece]); };
+    const hop::resources::IconGeometry icon = hop::resources::iconGeometry(canvas - 2 * m);
+    auto at = [&](int piece) { return QStringLiteral("%1 %2").arg(m + icon.centres[piece].x()).arg(m + icon.centres[piece].y()); };
 
     QString svg = QStringLiteral(
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" viewBox=\"0 0 %1 %1\">\n"
@@ -57,20 +48,22 @@ QByteArray scalableIcon()
                       .arg(canvas);
     svg += QStringLiteral("  <rect x=\"%1\" y=\"%1\" width=\"%2\" height=\"%2\" rx=\"%3\" fill=\"#fff\" "
                           "stroke=\"#808080\" stroke-width=\"%4\"/>\n")
-               .arg(m + border / 2)
-               .arg(size - border)
-               .arg(size * 0.2)
-               .arg(border);
-    // Two zigzags: over the top from the middle row, and along the bottom.
-    svg += QStringLiteral("  <path d=\"M%1 L%2 L%3 M%4 L%5 L%6 L%7 L%8\" fill=\"none\" stroke=\"#dc0000\" "
-                          "stroke-width=\"%9\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n")
-               .arg(at(1), at(0), at(2), at(3), at(1), at(4), at(2), at(5))
-               .arg(size / 18.0, 0, 'f', 2);
-    for (int piece = 0; piece < 6; ++piece)
+               .arg(m + icon.tile.left())
+               .arg(icon.tile.width())
+               .arg(icon.radius)
+               .arg(icon.rim);
+    QString links;
+    for (auto [upper, lower] : hop::resources::kIconLinks)
+        links += QStringLiteral("M%1 L%2 ").arg(at(upper), at(lower));
+    svg += QStringLiteral("  <path d=\"%1\" fill=\"none\" stroke=\"#dc0000\" "
+                          "stroke-width=\"%2\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n")
+               .arg(links.trimmed())
+               .arg(icon.lineWidth, 0, 'f', 2);
+    for (const QPointF& centre : icon.centres)
         svg += QStringLiteral("  <circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"url(#shine)\"/>\n")
-                   .arg(xs[piece])
-                   .arg(ys[piece])
-                   .arg(diameter / 2.0);
+                   .arg(m + centre.x())
+                   .arg(m + centre.y())
+                   .arg(icon.diameter / 2.0);
     svg += QStringLiteral("</svg>\n");
     return svg.toUtf8();
 }
@@ -92,7 +85,7 @@ int main(int argc, char** argv)
     }
     const QDir root(QString::fromLocal8Bit(argv[1]));
     const QString name = QString::fromLocal8Bit(argv[2]);
-    for (int size : Sizes) {
+    for (int size : kSizes) {
         if (!write(root, QStringLiteral("%1x%1/apps").arg(size), name + QStringLiteral(".png"),
                    [&](const QString& path) { return desktopIcon(size).save(path, "PNG"); })) {
             std::fprintf(stderr, "make_icons: cannot write the %d pixel icon\n", size);

@@ -1,7 +1,6 @@
 // A minimal raster with line drawing, and its encoding as a 24-bit BMP.
 #include "game_files.h"
-
-#include <cstdlib>
+#include "resources/LineDrawing.h"
 
 namespace hop::tools {
 
@@ -32,29 +31,9 @@ void Picture::fillRect(int left, int top, int right, int bottom, Rgb colour)
             set(x, y, colour);
 }
 
-// Integer Bresenham: when the ideal line passes through a lattice point, that
-// exact pixel is drawn, which keeps crossings of board lines on the hole centres.
 void Picture::line(int x0, int y0, int x1, int y1, Rgb colour)
 {
-    const int dx = std::abs(x1 - x0);
-    const int dy = -std::abs(y1 - y0);
-    const int stepX = x0 < x1 ? 1 : -1;
-    const int stepY = y0 < y1 ? 1 : -1;
-    int error = dx + dy;
-    for (;;) {
-        set(x0, y0, colour);
-        if (x0 == x1 && y0 == y1)
-            return;
-        const int doubled = 2 * error;
-        if (doubled >= dy) {
-            error += dy;
-            x0 += stepX;
-        }
-        if (doubled <= dx) {
-            error += dx;
-            y0 += stepY;
-        }
-    }
+    resources::drawLine(x0, y0, x1, y1, [&](int x, int y) { set(x, y, colour); });
 }
 
 Bytes encodeBmp(const Picture& picture)

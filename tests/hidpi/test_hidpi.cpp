@@ -4,8 +4,8 @@
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
+#include "tests/support/Reveal.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
@@ -16,6 +16,9 @@
 
 using namespace hop;
 
+// Every screen of this program is a HiDPI screen: set before the shared main makes the application.
+static const bool twiceAsDense = qputenv("QT_SCALE_FACTOR", "2");
+
 TEST(HiDpi, TheBoardAndAPieceAreEachPixelRepeatedTwiceByTwice)
 {
     QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
@@ -25,8 +28,7 @@ TEST(HiDpi, TheBoardAndAPieceAreEachPixelRepeatedTwiceByTwice)
     shell::PlayScreen* screen = shell.play();
     ASSERT_TRUE(screen && screen->devicePixelRatioF() == 2.0);
     screen->control<QPushButton>(QStringLiteral("Command1"))->click();
-    while (screen->timer(modes::TimerId::Reveal)->isActive())
-        screen->game().revealTick();
+    test::finishReveal(screen);
     const QImage shot = screen->grab().toImage().convertToFormat(QImage::Format_RGB32);
 
     // Rows between the labels and the first holes, and the frame at the bottom.
@@ -52,14 +54,4 @@ TEST(HiDpi, TheBoardAndAPieceAreEachPixelRepeatedTwiceByTwice)
     for (int y = 2 * cell.top(); y < 2 * cell.bottom() + 2; ++y)
         for (int x = 2 * cell.left(); x < 2 * cell.right() + 2; ++x)
             ASSERT_TRUE(palette.count(shot.pixel(x, y))) << x << "," << y;
-}
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_SCALE_FACTOR", "2");  // every screen of this program is a HiDPI screen
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

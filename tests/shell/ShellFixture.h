@@ -7,6 +7,7 @@
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
 #include "board/Solver.h"
+#include "tests/support/Reveal.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -88,8 +89,7 @@ protected:
     static void startAndReveal(shell::PlayScreen* screen)
     {
         QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-        while (screen->timer(TimerId::Reveal)->isActive())
-            screen->game().revealTick();
+        finishReveal(screen);
     }
 
     // What the window manager's close button sends.

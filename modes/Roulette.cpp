@@ -1,5 +1,7 @@
 // The roulette's draw.
-#include "modes/Stages.h"
+#include "modes/Roulette.h"
+
+#include "modes/Rules.h"
 
 #include <cmath>
 
@@ -18,7 +20,7 @@ float roundHalfEven(float x)
 
 int rouletteDigit(float r)
 {
-    const float scaled = r * 7.0f;
+    const float scaled = r * static_cast<float>(kRetestStage - 1);
     return static_cast<int>(roundHalfEven(scaled));
 }
 

@@ -6,7 +6,8 @@
 
 namespace hop::modes {
 
-// r * 7 to the nearest whole number, halves to even: 0..7, with 0 and 7 half as likely.
+// r * 7 (the stages before the re-test) to the nearest whole number, halves to even:
+// 0..7, with 0 and 7 half as likely.
 int rouletteDigit(float r);
 float roundHalfEven(float x);
 
