@@ -37,6 +37,7 @@ public:
     const Rules& rules() const { return rules_; }
     const board::Board& board() const { return board_; }
     board::Board& board() { return board_; }
+    const board::JumpMove& move() const { return move_; }
     int timeLeft() const { return tim_.get(); }
     bool screenEnabled() const { return screenEnabled_; }
     bool timerRunning(TimerId id) const { return running_[static_cast<int>(id)]; }
