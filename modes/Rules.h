@@ -17,7 +17,7 @@ struct Rules {
     int clockPeriodMs;         // one countdown tick
     int revealFirstMs;         // START to the first hole
     int revealStepMs;          // between the holes after that
-    int spinMs;                // the roulette's digit changes; 0: no roulette
+    int spinMs;                // between the roulette's digit changes (one a frame); 0: no roulette
     int initialDigit;          // what the roulette shows before it first spins
 };
 

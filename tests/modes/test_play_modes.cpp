@@ -248,11 +248,12 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
     st.game.start();
     EXPECT_EQ(st.port.messages.back(), texts::rouletteStart());
     EXPECT_TRUE(st.port.overlay[Overlay::RoulettePanel] && st.port.screenEnabled);
-    st.port.advance(1);
+    const int tick = rulesFor(Mode::Stages).spinMs;
+    st.port.advance(tick);
     st.game.stop();
     EXPECT_EQ(st.port.messages.back(), "なに！0だと！もう一回だ。");
     EXPECT_TRUE(st.port.overlay[Overlay::RoulettePanel]);
-    st.port.advance(1);
+    st.port.advance(tick);
     st.game.stop();
     EXPECT_EQ(st.port.messages.back(), "よし、ステージ4だな。");
     EXPECT_FALSE(st.port.overlay[Overlay::RoulettePanel]);

@@ -1,9 +1,13 @@
 #!/bin/sh
 # Runs the X tests on a private Xvfb (it picks a free display) with openbox, and stops
-# both by their process ids. Other test runs start X servers at the same time, so a
+# both by their process ids. Optional: the screen's size (1280x1024) and Qt's scale
+# factor, then arguments for the test program. Other test runs start X servers at the same time, so a
 # display that is lost or never comes up is given up and another one started.
 set -u
 test_program=$1
+size=${2:-1280x1024}
+scale=${3:-1}
+shift $(($# < 3 ? $# : 3))
 scratch=$(mktemp -d)
 xvfb= openbox=
 stop() { kill $openbox $xvfb 2>/dev/null; wait $openbox $xvfb 2>/dev/null; openbox= xvfb=; }
@@ -14,7 +18,7 @@ up() { # <command>: tries for 5 s
 }
 for attempt in 1 2 3; do
     : >"$scratch/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
     xvfb=$!
     up grep -q . "$scratch/display" && export DISPLAY=":$(head -n 1 "$scratch/display")" && up xprop -root >/dev/null &&
         { openbox --sm-disable >/dev/null 2>&1 & openbox=$!; } &&
@@ -26,4 +30,4 @@ if [ -z "$openbox" ]; then
     echo "Xvfb and openbox did not start (scripts/install-deps installs them)" >&2
     exit 1
 fi
-QT_QPA_PLATFORM=xcb "$test_program"
+QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale "$test_program" "$@"
