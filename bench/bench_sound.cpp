@@ -239,14 +239,15 @@ bool sameBursts(const std::vector<Burst>& got, const std::vector<Burst>& want)
     return true;
 }
 
-// The sound's bursts from its first onset to the quiet before the next sound.
+// The bursts that start within `lengthMs` of the next sound's first onset (a little less
+// than the file lasts, as the next sound may follow at once).
 std::vector<Burst> soundAt(const std::vector<Burst>& all, std::size_t& next, double lengthMs)
 {
     std::vector<Burst> one;
     if (next >= all.size())
         return one;
     const double start = all[next].onsetMs;
-    while (next < all.size() && all[next].onsetMs < start + lengthMs + 15)
+    while (next < all.size() && all[next].onsetMs < start + lengthMs)
         one.push_back(all[next++]);
     return one;
 }
@@ -261,7 +262,7 @@ void load(SoundServer& server, const char* self, int starts)
     QTest::qWait(300);
     const std::vector<Burst> quiet = findBursts(server.samples(), from);
     std::size_t q = 0;
-    const std::vector<Burst> opening = soundAt(quiet, q, 1000);
+    const std::vector<Burst> opening = soundAt(quiet, q, 960);
     const std::vector<Burst> click = soundAt(quiet, q, 40);
 
     QProcess stress;
@@ -287,14 +288,21 @@ void load(SoundServer& server, const char* self, int starts)
         std::size_t at = 0;
         std::size_t r = 0;
         auto count = [](Tally& t, bool whole) { ++t.played; t.whole += whole; };
-        count(game[0], sameBursts(soundAt(ours, at, 1000), opening));
+        count(game[0], sameBursts(soundAt(ours, at, 960), opening));
         for (int k = 0; k < 50; ++k)
             count(game[1], sameBursts(soundAt(ours, at, 40), click));
-        count(reference[0], sameBursts(soundAt(theirs, r, 1000), opening));
+        count(reference[0], sameBursts(soundAt(theirs, r, 960), opening));
         for (int k = 0; k < 5; ++k)
             count(reference[1], sameBursts(soundAt(theirs, r, 40), click));
-        std::fprintf(stderr, "start %d: game %d/%d opening, %d/%d clicks\n", i + 1, game[0].whole, game[0].played,
-                     game[1].whole, game[1].played);
+        std::string seen;
+        for (const auto* list : {&opening, &click, &ours, &theirs}) {
+            seen += " |";
+            for (std::size_t k = 0; k < std::min<std::size_t>(list->size(), 6); ++k)
+                seen += " " + std::to_string(int((*list)[k].onsetMs)) + "+" + std::to_string(int((*list)[k].lengthMs));
+            seen += " (" + std::to_string(list->size()) + ")";
+        }
+        std::fprintf(stderr, "start %d: game %d/%d opening, %d/%d clicks; reference, click, game, paplay:%s\n", i + 1,
+                     game[0].whole, game[0].played, game[1].whole, game[1].played, seen.c_str());
     }
     stress.terminate();
     stress.waitForFinished();

@@ -8,7 +8,7 @@ const Rules& rulesFor(Mode mode)
     using board::BoardLayout;
     static const Rules a{BoardLayout::boardA(), BoardLayout::boardA().startingOccupancy(), 120, 1000, 500, 30, 0, 0};
     static const Rules b{BoardLayout::boardB(), BoardLayout::boardB().startingOccupancy(), 120, 980, 500, 30, 0, 0};
-    static const Rules stages{BoardLayout::boardA(), stagePosition(1), 60, 1000, 500, 30, 16, 7};
+    static const Rules stages{BoardLayout::boardA(), stagePosition(1), 60, 1000, 500, 30, 33, 7};
     switch (mode) {
     case Mode::BoardA: return a;
     case Mode::BoardB: return b;

@@ -17,7 +17,7 @@ struct Rules {
     int clockPeriodMs;         // one countdown tick
     int revealFirstMs;         // START to the first hole
     int revealStepMs;          // between the holes after that
-    int spinMs;                // between the roulette's digit changes (one a frame); 0: no roulette
+    int spinMs;                // between the roulette's digit changes (every other frame); 0: none
     int initialDigit;          // what the roulette shows before it first spins
 };
 
