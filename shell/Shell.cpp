@@ -205,21 +205,21 @@ void Shell::placeBeside(QWidget* window, QWidget* game)
     // Its own frame is not known before it is shown: the game's frame stands in for it.
     const QRect area = game->screen()->availableGeometry();
     const QRect frame = game->frameGeometry();
-    // (Two pixels spare for a frame that a fractional scale rounds differently.)
-    const QSize frameSize = frame.size() - game->size() + QSize(2, 2);
+    const QSize frameSize = frame.size() - game->size();
+    // Two pixels spare for a frame that a fractional scale rounds differently.
+    const QSize spare(2, 2);
     const int rightRoom = area.right() - frame.right() - frameSize.width();
     const int leftRoom = frame.left() - area.left() - frameSize.width();
     const int room = std::max(rightRoom, leftRoom);
-    const int height = std::min(kHelpHeight, area.height() - frameSize.height());
+    const int height = std::min(kHelpHeight, area.height() - frameSize.height() - spare.height());
     if (room >= kHelpMinWidth) {
-        window->resize(std::min(room, kHelpWidth), height);
+        window->resize(std::min(room - spare.width(), kHelpWidth), height);
         const int x = rightRoom >= leftRoom ? frame.right() + 1 : frame.left() - window->width() - frameSize.width();
-        const int y = reachable(QRect(frame.topLeft(), window->size() + frameSize), area).y();
-        window->move(x, y);
+        window->move(x, reachable(QRect(frame.topLeft(), window->size() + frameSize + spare), area).y());
         return;
     }
-    window->resize(std::min(kHelpWidth, area.width() - frameSize.width()), height);
-    window->move(reachable(QRect(frame.topLeft(), window->size() + frameSize), area));
+    window->resize(std::min(kHelpWidth, area.width() - frameSize.width() - spare.width()), height);
+    window->move(reachable(QRect(frame.topLeft(), window->size() + frameSize + spare), area));
 }
 
 void Shell::openVersion()
