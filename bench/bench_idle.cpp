@@ -1,5 +1,7 @@
 // Idle: while the menu, or a Board B screen waiting for START, is on the display,
-// nothing should wake the process.
+// nothing should wake the process. Then the roulette of stage 8 spinning, at the
+// game's pace and (--roulette-1ms) at a 1 ms timer for comparison: it should cost
+// under 1 % of a core and under 100 wake-ups a second.
 //
 // Each phase opens its screen, lets it settle (first paint, sounds started), then
 // waits in the event loop for a fixed time while an application-wide event filter
@@ -10,13 +12,16 @@
 // Context switches come from /proc/self/task/*/status, before and after, per thread.
 //
 // Options: --seconds N (default 10)  --settle-ms N (default 1000)  --muted
-// Prints, per phase: "phase=<name> seconds=.. timer_events=.. events=.. main_vcs=.. all_vcs=.. threads=.."
+// Prints, per phase: "phase=<name> seconds=.. timer_events=.. events=.. main_vcs=.. all_vcs=.. threads=.. cpu_pct=.."
 // followed by lines detailing the events and the threads that woke.
 #include "BenchSupport.h"
 #include "shell/Application.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
+#include "shell/Messages.h"
 #include "shell/Shell.h"
+#include "board/Solver.h"
+#include "modes/StageGame.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,11 +31,14 @@
 #include <QMetaEnum>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <chrono>
 #include <cstdio>
 #include <thread>
+
+#include <sys/resource.h>
 
 using namespace hop;
 using namespace hop::board;
@@ -108,10 +116,18 @@ public:
     QMap<QString, long> timerReceivers;
 };
 
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 void measure(const char* phase, int seconds, EventCounter& counter)
 {
     const QString mainTid = QString::number(QCoreApplication::applicationPid());
     const auto before = readSwitches();
+    const double cpuBefore = cpuSeconds();
     QEventLoop loop;
     counter.reset();
     counter.counting = true;
@@ -123,6 +139,7 @@ void measure(const char* phase, int seconds, EventCounter& counter)
     counter.counting = false;
     sleeper.join();
     const auto after = readSwitches();
+    const double cpuPct = (cpuSeconds() - cpuBefore) * 100.0 / seconds;
 
     long mainVcs = 0;
     long allVcs = 0;
@@ -137,8 +154,9 @@ void measure(const char* phase, int seconds, EventCounter& counter)
         if (v || n)
             woke << QStringLiteral("%1(%2):%3+%4").arg(it.value().name, it.key()).arg(v).arg(n);
     }
-    std::printf("phase=%s seconds=%d timer_events=%ld events=%ld main_vcs=%ld all_vcs=%ld threads=%lld\n", phase,
-                seconds, counter.timers, counter.events, mainVcs, allVcs, static_cast<long long>(after.size()));
+    std::printf("phase=%s seconds=%d timer_events=%ld events=%ld main_vcs=%ld all_vcs=%ld threads=%lld cpu_pct=%.2f\n",
+                phase, seconds, counter.timers, counter.events, mainVcs, allVcs, static_cast<long long>(after.size()),
+                cpuPct);
     const QMetaEnum types = QMetaEnum::fromType<QEvent::Type>();
     for (auto it = counter.byType.cbegin(); it != counter.byType.cend(); ++it) {
         const char* name = types.valueToKey(it.key());
@@ -193,5 +211,32 @@ int main(int argc, char** argv)
     }
     QTest::qWait(settleMs);
     measure("board_b_waiting", seconds, counter);
+
+    // Stage 8's roulette: stages 1 to 7 cleared by the solver, then START.
+    shell::setMessageHook([](const QString&) {});
+    screen->close();
+    QTest::qWait(50);
+    QTest::mouseClick(shell.menu()->control<QPushButton>(QStringLiteral("Command3")), Qt::LeftButton);
+    QTest::qWait(50);
+    screen = shell.play();
+    auto& stages = static_cast<modes::StageGame&>(screen->game());
+    while (!stages.retestPending()) {
+        stages.start();
+        while (screen->timer(TimerId::Reveal)->isActive())
+            stages.revealTick();
+        const auto moves = solve(BoardLayout::boardA(), stages.board().occupiedHoles());
+        for (const JumpLine& j : moves.value()) {
+            stages.pickUp(j.from);
+            stages.drop(j.to);
+        }
+    }
+    stages.start();
+    QTest::qWait(settleMs);
+    measure("roulette_spinning", seconds, counter);
+    if (hasFlag(argc, argv, "--roulette-1ms")) {
+        screen->timer(TimerId::Spin)->setInterval(1);
+        QTest::qWait(settleMs);
+        measure("roulette_spinning_1ms", seconds, counter);
+    }
     return 0;
 }

@@ -9,9 +9,14 @@
 // visits   Board B opened from the menu and closed again, with sound, 200 times; heap in
 //          use (mallinfo2) after visit 10 and after the last.
 // huge     Two 60 MB wave files played in turn: resident memory before and after.
+// load     Both cores kept busy (stress-ng --cpu 2): the game started afresh --load-starts
+//          times (default 20) as its own process, each start with the opening sound
+//          and 50 clicks, and after each start paplay playing the same files into the
+//          same recording. A sound is whole when its bursts match what paplay gives.
 //
-// Options: --starts N (default 40)  --visits N (200)  --qsoundeffect  --only latency|visits|huge
-// Prints "latency_<kind> starts=.. heard=.. p50_ms=.. p95_ms=.. max_ms=..", "visits ..." and "huge ...".
+// Options: --starts N (default 40)  --visits N (200)  --qsoundeffect  --only latency|visits|huge|load
+// Prints "latency_<kind> starts=.. heard=.. p50_ms=.. p95_ms=.. max_ms=..", "visits ...", "huge ..."
+// and "load_<game|paplay> opening_whole=../.. clicks_whole=../..".
 #include "BenchSupport.h"
 #include "resources/SoundBoard.h"
 #include "shell/Application.h"
@@ -23,6 +28,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QSoundEffect>
 #include <QTemporaryDir>
@@ -200,10 +206,122 @@ void huge()
                 rssKb() - before);
 }
 
+// One start of the game as its own process: the title (with the opening sound, while
+// the first window is built), then 50 click sounds 80 ms apart, as START's reveal
+// and the countdown give them.
+int childStart()
+{
+    shell::Shell shell;
+    shell.start();
+    QTest::qWait(1300);
+    for (int i = 0; i < 50; ++i) {
+        shell.sounds().play(QStringLiteral("001.wav"));
+        QTest::qWait(80);
+    }
+    QTest::qWait(200);
+    return 0;
+}
+
+// The bursts of each sound in [from, to): whole when the lengths match the reference's.
+struct Tally {
+    int whole = 0;
+    int played = 0;
+};
+
+bool sameBursts(const std::vector<Burst>& got, const std::vector<Burst>& want)
+{
+    if (got.size() != want.size())
+        return false;
+    for (std::size_t i = 0; i < got.size(); ++i)
+        if (std::abs(got[i].lengthMs - want[i].lengthMs) > 2.0 ||
+            std::abs((got[i].onsetMs - got[0].onsetMs) - (want[i].onsetMs - want[0].onsetMs)) > 2.0)
+            return false;
+    return true;
+}
+
+// The bursts that start within `lengthMs` of the next sound's first onset (a little less
+// than the file lasts, as the next sound may follow at once).
+std::vector<Burst> soundAt(const std::vector<Burst>& all, std::size_t& next, double lengthMs)
+{
+    std::vector<Burst> one;
+    if (next >= all.size())
+        return one;
+    const double start = all[next].onsetMs;
+    while (next < all.size() && all[next].onsetMs < start + lengthMs)
+        one.push_back(all[next++]);
+    return one;
+}
+
+void load(SoundServer& server, const char* self, int starts)
+{
+    auto paplay = [](const char* file) { QProcess::execute(QStringLiteral("paplay"), {QString::fromLatin1(file)}); };
+    // The reference: each file through paplay while the machine is still quiet.
+    std::size_t from = server.samples().size();
+    paplay("op.wav");
+    paplay("001.wav");
+    QTest::qWait(300);
+    const std::vector<Burst> quiet = findBursts(server.samples(), from);
+    std::size_t q = 0;
+    const std::vector<Burst> opening = soundAt(quiet, q, 960);
+    const std::vector<Burst> click = soundAt(quiet, q, 40);
+
+    QProcess stress;
+    stress.start(QStringLiteral("stress-ng"), {"--cpu", "2", "--quiet"});
+    if (!stress.waitForStarted()) {
+        std::printf("load skipped: stress-ng is missing (Debian package stress-ng)\n");
+        return;
+    }
+    Tally game[2], reference[2];  // [0] opening, [1] clicks
+    for (int i = 0; i < starts; ++i) {
+        from = server.samples().size();
+        QProcess::execute(QString::fromLocal8Bit(self), {"--child-start"});
+        QTest::qWait(300);
+        const std::size_t paplayFrom = server.samples().size();
+        paplay("op.wav");
+        for (int k = 0; k < 5; ++k)
+            paplay("001.wav");
+        QTest::qWait(300);
+        const std::vector<std::int16_t> samples = server.samples();
+        const std::vector<Burst> ours =
+            findBursts(std::vector<std::int16_t>(samples.begin(), samples.begin() + long(paplayFrom)), from);
+        const std::vector<Burst> theirs = findBursts(samples, paplayFrom);
+        std::size_t at = 0;
+        std::size_t r = 0;
+        auto count = [](Tally& t, bool whole) { ++t.played; t.whole += whole; };
+        count(game[0], sameBursts(soundAt(ours, at, 960), opening));
+        for (int k = 0; k < 50; ++k)
+            count(game[1], sameBursts(soundAt(ours, at, 40), click));
+        count(reference[0], sameBursts(soundAt(theirs, r, 960), opening));
+        for (int k = 0; k < 5; ++k)
+            count(reference[1], sameBursts(soundAt(theirs, r, 40), click));
+        std::string seen;
+        for (const auto* list : {&opening, &click, &ours, &theirs}) {
+            seen += " |";
+            for (std::size_t k = 0; k < std::min<std::size_t>(list->size(), 6); ++k)
+                seen += " " + std::to_string(int((*list)[k].onsetMs)) + "+" + std::to_string(int((*list)[k].lengthMs));
+            seen += " (" + std::to_string(list->size()) + ")";
+        }
+        std::fprintf(stderr, "start %d: game %d/%d opening, %d/%d clicks; reference, click, game, paplay:%s\n", i + 1,
+                     game[0].whole, game[0].played, game[1].whole, game[1].played, seen.c_str());
+    }
+    stress.terminate();
+    stress.waitForFinished();
+    for (const auto& [name, t] : {std::pair{"game", game}, std::pair{"paplay", reference}})
+        std::printf("load_%s starts=%d opening_whole=%d/%d clicks_whole=%d/%d\n", name, starts, t[0].whole,
+                    t[0].played, t[1].whole, t[1].played);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (bench::hasFlag(argc, argv, "--child-start")) {
+        bench::enterGameDir(HOPSTONE_GAME_DIR);
+        QApplication app(argc, argv);
+        shell::setUpApplication();
+        return childStart();
+    }
     const int starts = bench::argument(argc, argv, "--starts", 40);
     const int visitCount = bench::argument(argc, argv, "--visits", 200);
     const bool qt = bench::hasFlag(argc, argv, "--qsoundeffect");
@@ -230,5 +348,7 @@ int main(int argc, char** argv)
         visits(visitCount);
     if (only.isEmpty() || only == "huge")
         huge();
+    if (only.isEmpty() || only == "load")
+        load(server, argv[0], bench::argument(argc, argv, "--load-starts", 20));
     return 0;
 }

@@ -204,6 +204,11 @@ if wanted idle; then
         row "idle ${idle_seconds} s: $phase" "$timers timer events; wakes $main_vcs main, $all_vcs all" "0 timer events" \
             "$(verdict "$timers == 0") (1 wake is the call that ends the wait)"
     done
+    line=$(grep "^phase=roulette_spinning " "$results/idle.txt")
+    cpu=$(echo "$line" | field cpu_pct)
+    wakes=$(calc %.0f "$(echo "$line" | field all_vcs) / $idle_seconds")
+    row "roulette spinning ${idle_seconds} s" "$cpu % of a core, $wakes wake-ups/s" "< 1 %, < 100/s" \
+        "$(verdict "$cpu < 1 && $wakes < 100")"
 fi
 
 # 4: one move, release to repaint, and what the repaint covers.
@@ -250,7 +255,7 @@ fi
 
 # 6: sound against a daemon of its own: latency, 200 play-screen visits, two huge wave files.
 if wanted sound; then
-    echo "sound: latency, 200 Board B visits, two 60 MB wave files"
+    echo "sound: latency, 200 Board B visits, two 60 MB wave files, 20 starts under load"
     "$bench/bench_sound" > "$results/sound.txt" 2>"$results/sound.stderr"
     for kind in reveal open closed; do
         line=$(grep "^latency_$kind " "$results/sound.txt")
@@ -264,6 +269,12 @@ if wanted sound; then
     line=$(grep '^huge ' "$results/sound.txt")
     growth=$(echo "$line" | field growth_kb)
     row "sound: RSS growth, two 60 MB wave files" "$growth kB" "(far below 123 MB)" "$(verdict "$growth < 20480")"
+    for who in game paplay; do
+        line=$(grep "^load_$who " "$results/sound.txt" || true)
+        [[ -n $line ]] || continue
+        row "sound under stress-ng --cpu 2: $who" "opening $(echo "$line" | grep -o 'opening_whole=[0-9/]*' | cut -d= -f2), clicks $(echo "$line" | grep -o 'clicks_whole=[0-9/]*' | cut -d= -f2) whole" \
+            "every sound whole" "$(echo "$line" | grep -q 'opening_whole=\([0-9]*\)/\1 clicks_whole=\([0-9]*\)/\2' && echo met || echo MISSED)"
+    done
 fi
 
 echo

@@ -31,4 +31,10 @@ float RouletteRandom::next()
     return static_cast<float>(state_ >> 7) / 16777216.0f;
 }
 
+RandomSource gameRoulette()
+{
+    static RouletteRandom generator;
+    return [] { return generator.next(); };
+}
+
 } // namespace hop::modes

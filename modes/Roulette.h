@@ -22,4 +22,7 @@ private:
 
 using RandomSource = std::function<float()>;
 
+// The game's one roulette generator, shared by every Difficult stages screen of a run.
+RandomSource gameRoulette();
+
 } // namespace hop::modes

@@ -1,10 +1,13 @@
-// The stream is fed from memory: the sound, then silence, so a new start can replace
-// what is queued at the server's read position and be heard within the stream's short
-// target latency. After a second of silence the stream is closed, so nothing wakes the
-// game while no sound plays.
+// The stream is fed from memory: the sound, then silence. A short sound goes to the
+// server whole the moment it starts, so however late the game or this thread is woken
+// on a busy machine, the server already holds every sample; a new start flushes what is
+// queued and is heard within the stream's short target latency. Longer sounds stream.
+// After a second of silence the stream is closed, so nothing wakes the game while no
+// sound plays.
 #include "resources/PulsePlayer.h"
 
 #include <pulse/context.h>
+#include <pulse/proplist.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
@@ -18,6 +21,8 @@ namespace {
 
 constexpr pa_usec_t kTargetLatency = 20 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kRequestSize = 5 * PA_USEC_PER_MSEC;
+// Up to this long a sound is written in one piece; the server keeps it in memory.
+constexpr pa_usec_t kWholeSound = 10 * PA_USEC_PER_SEC;
 
 class Locked {
 public:
@@ -73,7 +78,7 @@ void PulsePlayer::start(std::shared_ptr<const Wave> wave)
     const bool streaming = stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
     if (!wave_) {
         if (streaming)
-            feed(pa_usec_to_bytes(kTargetLatency, pa_stream_get_sample_spec(stream_)), true);
+            cut();
         return;
     }
     if (!context_) {
@@ -87,13 +92,28 @@ void PulsePlayer::start(std::shared_ptr<const Wave> wave)
     if (!stream_)
         openStream();
     else if (streaming)
-        feed(pa_usec_to_bytes(kTargetLatency, pa_stream_get_sample_spec(stream_)), true);
+        cut();
     // A stream still connecting starts the sound from its first request.
+}
+
+void PulsePlayer::cut()
+{
+    // What is queued may be a whole sound: it goes, and the new one starts at once.
+    pa_operation* flushed = pa_stream_flush(stream_, nullptr, nullptr);
+    if (flushed)
+        pa_operation_unref(flushed);
+    feed(pa_usec_to_bytes(kTargetLatency, pa_stream_get_sample_spec(stream_)), true);
 }
 
 void PulsePlayer::connectContext()
 {
-    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Hopstone");
+    // How desktop mixers name and show the game's sounds.
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Hopstone");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, HOPSTONE_APP_ID);
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, HOPSTONE_APP_ID);
+    context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Hopstone", props);
+    pa_proplist_free(props);
     if (!context_)
         return;
     pa_context_set_state_callback(context_, &PulsePlayer::contextChanged, this);
@@ -130,7 +150,10 @@ void PulsePlayer::contextChanged(pa_context* context, void* self)
 void PulsePlayer::openStream()
 {
     const pa_sample_spec format{PA_SAMPLE_S16LE, std::uint32_t(wave_->rate), std::uint8_t(wave_->channels)};
-    stream_ = pa_stream_new(context_, "Hopstone", &format, nullptr);
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "game");
+    stream_ = pa_stream_new_with_proplist(context_, "Hopstone", &format, nullptr, props);
+    pa_proplist_free(props);
     if (!stream_)
         return;
     streamRate_ = wave_->rate;
@@ -178,6 +201,24 @@ void PulsePlayer::streamWants(pa_stream*, std::size_t bytes, void* self)
 void PulsePlayer::feed(std::size_t bytes, bool replace)
 {
     const std::size_t frameBytes = std::size_t(streamChannels_) * 2;
+    pa_seek_mode_t seek = replace ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE;
+    if (wave_ && position_ < wave_->samples.size()) {
+        const std::size_t left = (wave_->samples.size() - position_) * 2;
+        const pa_sample_spec* format = pa_stream_get_sample_spec(stream_);
+        // A short sound is not dealt out request by request: all of it goes now.
+        const std::size_t piece =
+            left <= pa_usec_to_bytes(kWholeSound, format) ? left : std::min(left, bytes / frameBytes * frameBytes);
+        if (piece > 0 && pa_stream_write(stream_, wave_->samples.data() + position_, piece, nullptr, 0, seek) == 0) {
+            position_ += piece / 2;
+            bytes -= std::min(bytes, piece);
+            seek = PA_SEEK_RELATIVE;
+        }
+        if (position_ == wave_->samples.size())
+            wave_.reset();  // a long sound's memory goes as soon as it has been sent
+    }
+    bytes = bytes / frameBytes * frameBytes;
+    if (bytes == 0)
+        return;
     void* buffer = nullptr;
     std::size_t size = bytes;
     if (pa_stream_begin_write(stream_, &buffer, &size) < 0 || !buffer)
@@ -187,19 +228,9 @@ void PulsePlayer::feed(std::size_t bytes, bool replace)
         pa_stream_cancel_write(stream_);
         return;
     }
-    auto* out = static_cast<std::int16_t*>(buffer);
-    const std::size_t wanted = size / 2;
-    std::size_t copied = 0;
-    if (wave_ && position_ < wave_->samples.size()) {
-        copied = std::min(wanted, wave_->samples.size() - position_);
-        std::memcpy(out, wave_->samples.data() + position_, copied * 2);
-        position_ += copied;
-        if (position_ == wave_->samples.size())
-            wave_.reset();  // a long sound's memory goes as soon as it has been heard
-    }
-    std::memset(out + copied, 0, (wanted - copied) * 2);
-    silentBytes_ += (wanted - copied) * 2;
-    pa_stream_write(stream_, buffer, size, nullptr, 0, replace ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE);
+    std::memset(buffer, 0, size);
+    silentBytes_ += size;
+    pa_stream_write(stream_, buffer, size, nullptr, 0, seek);
     const std::size_t second = std::size_t(streamRate_) * frameBytes;
     if (silentBytes_ >= second && idleClose_)
         pa_threaded_mainloop_get_api(loop_)->defer_enable(idleClose_, 1);

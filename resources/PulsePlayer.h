@@ -28,8 +28,10 @@ private:
     void connectContext();
     void openStream();
     void closeStream();
-    // Writes the sound from where it stands, then silence. With replace the data goes
-    // in at the server's read position, dropping what was queued behind it.
+    // Drops whatever is queued and starts the current sound (or silence) in its place.
+    void cut();
+    // Writes the sound from where it stands (a short one whole), then silence up to
+    // `bytes` in all. With replace the data goes in at the server's read position.
     void feed(std::size_t bytes, bool replace);
 
     static void contextChanged(pa_context* context, void* self);

@@ -7,8 +7,13 @@
 
 #include <QApplication>
 #include <QAbstractButton>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSpacerItem>
+
+#include <algorithm>
 
 namespace hop::shell {
 
@@ -18,6 +23,19 @@ MessageHook& hook()
     static MessageHook h;
     return h;
 }
+// The window manager writes the caption in its own title font, often bold and larger
+// than the game's, between its buttons (an icon, minimize, maximize, close); a box
+// narrower than all that shows the caption cut.
+int captionWidth(const QFont& boxFont, const QString& caption)
+{
+    QFont title = boxFont;
+    title.setBold(true);
+    title.setPointSizeF(std::max(title.pointSizeF(), 11.0));
+    const QFontMetrics metrics(title);
+    const int button = metrics.height() + 10;
+    return metrics.horizontalAdvance(caption) + 4 * button + 2 * button;
+}
+
 } // namespace
 
 void setMessageHook(MessageHook h)
@@ -44,7 +62,8 @@ void showMessage(const QString& text, QWidget* owner)
     box->setObjectName(QStringLiteral("GameMessage"));
     // The game's own face: no second Japanese font is loaded just for the box.
     box->setFont(gameFont(FontStyle{}));
-    box->setWindowTitle(QString::fromUtf8(modes::texts::kApplicationTitle));
+    const QString caption = QString::fromUtf8(modes::texts::kApplicationTitle);
+    box->setWindowTitle(caption);
     box->setIcon(QMessageBox::NoIcon);
     box->setTextFormat(Qt::PlainText);
     box->setText(displayText(text));
@@ -53,6 +72,10 @@ void showMessage(const QString& text, QWidget* owner)
     // Some styles decorate dialog buttons with icons; the game's boxes carry none.
     if (QAbstractButton* ok = box->button(QMessageBox::Ok))
         ok->setIcon(QIcon());
+    // The box sizes itself from its grid; a row of this width keeps the caption whole.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(captionWidth(box->font(), caption), 0), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     box->exec();
     delete box.data();
 }

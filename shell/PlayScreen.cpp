@@ -47,7 +47,7 @@ PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource ra
     buildHoles();
     if (mode == Mode::Stages) {
         if (!random)
-            random = [generator = std::make_shared<RouletteRandom>()] { return generator->next(); };
+            random = gameRoulette();
         game_ = std::make_unique<StageGame>(*this, std::move(random));
     } else {
         game_ = std::make_unique<TimedGame>(mode, *this);

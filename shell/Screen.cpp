@@ -38,8 +38,20 @@ Qt::WindowFlags flagsFor(const ScreenLayout& layout)
 
 } // namespace
 
-Screen::Screen(const ScreenLayout& layout) : QWidget(nullptr, flagsFor(layout)), layout_(layout)
+QPoint reachable(const QRect& outer, const QRect& area)
 {
+    return {std::max(area.left(), std::min(outer.left(), area.right() + 1 - outer.width())),
+            std::max(area.top(), std::min(outer.top(), area.bottom() + 1 - outer.height()))};
+}
+
+Screen::Screen(const ScreenLayout& layout, QWidget* owner) : QWidget(nullptr, flagsFor(layout)), layout_(layout)
+{
+    // Owned through its native window, not as a child widget: a child would take the
+    // owner's icon, fonts and lifetime along with its place above it.
+    if (owner && owner->windowHandle()) {
+        winId();
+        windowHandle()->setTransientParent(owner->windowHandle());
+    }
     installAccessibility();
     setObjectName(layout.name);
     setWindowTitle(layout.caption);
@@ -86,9 +98,12 @@ void Screen::centre(int raiseTwips)
     const QRect area = screen->geometry();
     const double left = (area.width() - outer.width()) / 2.0;
     const double top = (area.height() - outer.height()) / 2.0 - raiseTwips / double(kTwipsPerPixel);
+    // Centred on the whole screen, then kept off the panels and the screen's edges: a
+    // title bar or close box out of reach would leave the window stuck.
+    const QPoint centred(area.left() + int(std::floor(left)), area.top() + int(std::floor(top)));
+    const QPoint corner = reachable(QRect(centred, outer), screen->availableGeometry());
     // Placed by its client area: the frame's corner is where the rule puts it, whether or
     // not the platform already knows the frame it will draw there.
-    const QPoint corner(area.left() + int(std::floor(left)), area.top() + int(std::floor(top)));
     setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
 }
 
@@ -123,8 +138,9 @@ void Screen::setBackgroundPicture(const QImage& picture)
     update();
 }
 
-void Screen::setInputBlocked(bool blocked)
+void Screen::setInputBlocked(bool blocked, QWidget* over)
 {
+    over_ = blocked ? over : nullptr;
     if (blocked == inputBlocked_)
         return;
     inputBlocked_ = blocked;
@@ -133,6 +149,17 @@ void Screen::setInputBlocked(bool blocked)
         qApp->installEventFilter(this);
     else
         qApp->removeEventFilter(this);
+}
+
+void Screen::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // The window manager gave the blocked screen the keyboard: it belongs to the window
+    // standing over it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && over_ && over_->isVisible()) {
+        over_->raise();
+        over_->activateWindow();
+    }
 }
 
 bool Screen::eventFilter(QObject* watched, QEvent* event)
@@ -157,6 +184,14 @@ bool Screen::eventFilter(QObject* watched, QEvent* event)
         break;
     default:
         return false;
+    }
+    // Caught at the window, before the application gives the focus to the control pressed.
+    if (watched->isWindowType() && watched == windowHandle()) {
+        if (event->type() == QEvent::MouseButtonPress && over_ && over_->isVisible()) {
+            over_->raise();
+            over_->activateWindow();
+        }
+        return true;
     }
     // A message box is a window of its own, so it keeps taking input.
     return watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 
 namespace hop::shell {
@@ -12,7 +13,8 @@ namespace hop::shell {
 class Screen : public QWidget {
     Q_OBJECT
 public:
-    explicit Screen(const ScreenLayout& layout);
+    // With an owner the screen is its dialog: the window manager keeps it above the owner.
+    explicit Screen(const ScreenLayout& layout, QWidget* owner = nullptr);
 
     const ScreenLayout& layout() const { return layout_; }
 
@@ -22,15 +24,17 @@ public:
         return findChild<T*>(name);
     }
 
-    // Left = (screen width - outer width) / 2, Top likewise, raised by `raiseTwips`; not clamped.
+    // Left = (screen width - outer width) / 2, Top likewise, raised by `raiseTwips`; then
+    // moved onto the available area, a window larger than it to its top-left corner.
     void centre(int raiseTwips = 0);
     // Focus the enabled, visible control with the lowest tab position that can take it.
     void focusFirstControl();
     // Drawn unscaled at the client area's origin, over the background colour.
     void setBackgroundPicture(const QImage& picture);
     // A screen that ignores the player keeps its look: nothing greys, mouse and
-    // keyboard (its close box included) simply go nowhere. Its own message boxes still work.
-    void setInputBlocked(bool blocked);
+    // keyboard (its close box included) simply go nowhere, not even the focus moves. Its own
+    // message boxes still work. A click on it, or its activation, brings `over` forward.
+    void setInputBlocked(bool blocked, QWidget* over = nullptr);
     bool inputBlocked() const { return inputBlocked_; }
     // Close from the game's own flow: allowed even while the screen ignores input.
     void closeFromProgram();
@@ -42,6 +46,7 @@ Q_SIGNALS:
 
 protected:
     virtual void closeStep() {}
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -52,10 +57,15 @@ private:
     QPixmap background_;
     bool closing_ = false;
     bool inputBlocked_ = false;
+    QPointer<QWidget> over_;
     bool programClose_ = false;
 };
 
 // The whole factor the built-in pictures are drawn at for this widget's screen.
 int pictureScale(const QWidget* widget);
+
+// Where a window whose frame is `outer` goes so that all of it lies in `area`; one
+// that cannot fit keeps its top-left corner in the area.
+QPoint reachable(const QRect& outer, const QRect& area);
 
 } // namespace hop::shell

@@ -23,12 +23,13 @@ namespace {
 
 constexpr int kHelpWidth = 480;
 constexpr int kHelpMinWidth = 240;
+constexpr int kHelpHeight = 420;
 const QString kClick = QString::fromLatin1(modes::texts::kClickSound);
 
 // The version window: Enter presses OK wherever the focus is; Escape is its close box.
 class VersionWindow : public Screen {
 public:
-    VersionWindow() : Screen(versionLayout()) {}
+    explicit VersionWindow(QWidget* owner) : Screen(versionLayout(), owner) {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
@@ -46,12 +47,35 @@ protected:
     }
 };
 
+// The title: a left click on the picture closes it, and so do the keys a dialog is
+// passed with, for a player without a mouse.
+class TitleScreen : public Screen {
+public:
+    TitleScreen() : Screen(titleLayout()) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+        case Qt::Key_Escape:
+            if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+                close();
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+        Screen::keyPressEvent(event);
+    }
+};
+
 } // namespace
 
-Shell::Shell(QObject* parent) : QObject(parent)
-{
-    random_ = [this] { return roulette_.next(); };
-}
+Shell::Shell(QObject* parent) : QObject(parent), random_(modes::gameRoulette()) {}
 
 Shell::~Shell()
 {
@@ -67,7 +91,7 @@ Shell::~Shell()
 
 void Shell::start()
 {
-    auto* title = new Screen(titleLayout());
+    auto* title = new TitleScreen;
     title_ = title;
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
     picture->setPicture(resources::titlePicture(pictureScale(title)));
@@ -91,6 +115,7 @@ void Shell::start()
     title->setFixedSize(twipsToPixels(3820), twipsToPixels(3360));
     title->centre();
     title->show();
+    title->activateWindow();
     sounds_.play(QString::fromLatin1(modes::texts::kOpeningSound));
 }
 
@@ -115,6 +140,7 @@ void Shell::showMenu()
         sounds_.play(kClick);
         menu->setInputBlocked(true);
         openVersion();
+        menu->setInputBlocked(true, version());
     });
     connect(button("Command5"), &QPushButton::clicked, this, [this] {
         sounds_.play(kClick);
@@ -174,24 +200,33 @@ void Shell::showHelp(QWidget* beside)
 
 void Shell::placeBeside(QWidget* window, QWidget* game)
 {
-    // Help never covers the game, whose clock keeps running while the player reads.
+    // Help stays off the game, whose clock keeps running while the player reads, when
+    // the screen has room beside it; otherwise it goes over the game, wholly on the screen.
     // Its own frame is not known before it is shown: the game's frame stands in for it.
     const QRect area = game->screen()->availableGeometry();
     const QRect frame = game->frameGeometry();
-    const int sides = frame.width() - game->width();
-    const int rightRoom = area.right() - frame.right() - sides;
-    const int leftRoom = frame.left() - area.left() - sides;
-    window->resize(std::clamp(std::max(rightRoom, leftRoom), kHelpMinWidth, kHelpWidth), window->height());
-    const int x = rightRoom >= leftRoom ? frame.right() + 1 : frame.left() - window->width() - sides;
-    const int y = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - window->height()));
-    window->move(x, y);
+    const QSize frameSize = frame.size() - game->size();
+    // Two pixels spare for a frame that a fractional scale rounds differently.
+    const QSize spare(2, 2);
+    const int rightRoom = area.right() - frame.right() - frameSize.width();
+    const int leftRoom = frame.left() - area.left() - frameSize.width();
+    const int room = std::max(rightRoom, leftRoom);
+    const int height = std::min(kHelpHeight, area.height() - frameSize.height() - spare.height());
+    if (room >= kHelpMinWidth) {
+        window->resize(std::min(room - spare.width(), kHelpWidth), height);
+        const int x = rightRoom >= leftRoom ? frame.right() + 1 : frame.left() - window->width() - frameSize.width();
+        window->move(x, reachable(QRect(frame.topLeft(), window->size() + frameSize + spare), area).y());
+        return;
+    }
+    window->resize(std::min(kHelpWidth, area.width() - frameSize.width() - spare.width()), height);
+    window->move(reachable(QRect(frame.topLeft(), window->size() + frameSize + spare), area));
 }
 
 void Shell::openVersion()
 {
     if (version())
         return;
-    auto* window = new VersionWindow;
+    auto* window = new VersionWindow(menu());
     version_ = window;
     auto* icon = window->control<PictureCell>(QStringLiteral("Picture1"));
     const int scale = pictureScale(window);

@@ -47,7 +47,6 @@ private:
     static Screen* open(Screen* screen) { return screen && !screen->isClosing() ? screen : nullptr; }
 
     resources::SoundBoard sounds_;
-    modes::RouletteRandom roulette_;
     modes::RandomSource random_;
     QPointer<Screen> title_;
     QPointer<Screen> menu_;

@@ -249,11 +249,12 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
                                        "ところで前に出した問題がもう解けないようなことは無いだろうな？\r\n"
                                        "もしかしたら偶然できたって事も考えられるから前の問題をもう１回出題しよう。");
     EXPECT_TRUE(st.port.overlay[Overlay::RoulettePanel] && st.port.screenEnabled);
-    st.port.advance(1);
+    const int tick = rulesFor(Mode::Stages).spinMs;
+    st.port.advance(tick);
     st.game.stop();
     EXPECT_EQ(st.port.messages.back(), "なに！0だと！もう一回だ。");
     EXPECT_TRUE(st.port.overlay[Overlay::RoulettePanel]);
-    st.port.advance(1);
+    st.port.advance(tick);
     st.game.stop();
     EXPECT_EQ(st.port.messages.back(), "よし、ステージ4だな。");
     EXPECT_FALSE(st.port.overlay[Overlay::RoulettePanel]);

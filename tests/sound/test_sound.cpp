@@ -125,6 +125,14 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
         starts.push_back({Clock::now(), length});
         sounds.play(file);
     }
+    // Desktop mixers show the stream as the game's, with its icon and role.
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {"list", "sink-inputs"});
+    pactl.waitForFinished();
+    const QByteArray inputs = pactl.readAllStandardOutput();
+    EXPECT_TRUE(inputs.contains("media.role = \"game\"") &&
+                inputs.contains("application.icon_name = \"" HOPSTONE_APP_ID "\""))
+        << inputs.constData();
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
 
     // One burst per audible start, as long as its file unless the next start cuts it

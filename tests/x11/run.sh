@@ -1,9 +1,13 @@
 #!/bin/sh
 # Runs the X tests on a private Xvfb (it picks a free display) with openbox, and stops
-# both by their process ids. Other test runs start X servers at the same time, so a
+# both by their process ids. Optional: the screen's size (1280x1024) and Qt's scale
+# factor, then arguments for the test program. Other test runs start X servers at the same time, so a
 # display that is lost or never comes up is given up and another one started.
 set -u
 test_program=$1
+size=${2:-1280x1024}
+scale=${3:-1}
+shift $(($# < 3 ? $# : 3))
 scratch=$(mktemp -d)
 xvfb= openbox= bus= a11y=
 stop() { kill $openbox $xvfb 2>/dev/null; wait $openbox $xvfb 2>/dev/null; openbox= xvfb=; }
@@ -20,7 +24,7 @@ up() { # <command>: tries for 5 s
 }
 for attempt in 1 2 3; do
     : >"$scratch/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
     xvfb=$!
     up grep -q . "$scratch/display" && export DISPLAY=":$(head -n 1 "$scratch/display")" && up xprop -root >/dev/null &&
         { openbox --sm-disable >/dev/null 2>&1 & openbox=$!; } &&
@@ -41,4 +45,4 @@ if session=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev
     up dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 fi
-QT_QPA_PLATFORM=xcb "$test_program"
+QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale "$test_program" "$@"

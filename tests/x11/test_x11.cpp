@@ -1,4 +1,5 @@
-// What only a real X server and window manager show: activation, frames, pixels, dialogs.
+// What only a real X server and window manager show: activation, frames, pixels, dialogs,
+// stacking. Under Wayland the same flows only prove that every window opens and closes.
 #include "tests/shell/ShellFixture.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QProcess>
 #include <QScreen>
 #include <QWindow>
 
@@ -23,15 +25,31 @@ QImage onScreen(QWidget* w)
     return w->screen()->grabWindow(w->window()->winId(), at.x(), at.y(), w->width(), w->height()).toImage();
 }
 
+// What xprop says of a window's property (of the root window for 0).
+QString xprop(WId window, const char* property)
+{
+    QProcess p;
+    p.start(QStringLiteral("xprop"), (window ? QStringList{"-id", QString::number(window)} : QStringList{"-root"})
+                                         << QString::fromLatin1(property));
+    p.waitForFinished();
+    return QString::fromLatin1(p.readAllStandardOutput());
+}
+
 } // namespace
 
 TEST_F(ShellTest, RealWindowsAreCentredActiveUngreyedAndOwnTheirMessages)
 {
-    toMenu();
-    shell::Screen* menu = shell->menu();
+    // The title is passed by keyboard as by a click.
+    shell->start();
+    shell::Screen* title = shell->title();
     // A window manager still starting on a busy machine manages the first window late.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(menu, 20000));
-    EXPECT_FALSE(menu->windowIcon().isNull());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(title, 20000));
+    EXPECT_TRUE(title->windowHandle()->icon().isNull()) << "the title has no icon";
+    QTest::keyClick(title, Qt::Key_Space);
+    settle();
+    shell::Screen* menu = shell->menu();
+    ASSERT_TRUE(menu && QTest::qWaitForWindowActive(menu, 20000));
+    EXPECT_FALSE(xprop(menu->winId(), "_NET_WM_ICON").contains("not found"));
 
     // The first menu is centred by its outer frame.
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->frameGeometry() != menu->geometry(); }));
@@ -45,9 +63,25 @@ TEST_F(ShellTest, RealWindowsAreCentredActiveUngreyedAndOwnTheirMessages)
     settle();
     shell::Screen* version = shell->version();
     ASSERT_TRUE(version);
-    EXPECT_TRUE(version->windowIcon().isNull()) << "the version window has no icon of its own";
+    EXPECT_TRUE(xprop(version->winId(), "_NET_WM_ICON").contains("not found")) << "no icon of its own";
     ASSERT_TRUE(QTest::qWaitForWindowActive(version)) << "the window manager left the version window inactive";
-    EXPECT_EQ(QApplication::focusWidget(), version->control(QStringLiteral("Picture1")));
+    EXPECT_TRUE(xprop(version->winId(), "WM_TRANSIENT_FOR").contains(QString::number(menu->winId(), 16)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == version->control(QStringLiteral("Picture1")); }));
+
+    // A real click through the window manager on the blocked menu's quit button (which
+    // the version window leaves uncovered): nothing there moves, not even the focus, and
+    // the version window comes back on top with the keyboard.
+    QWidget* menuFocus = menu->focusWidget();
+    const QPoint quit = menu->control(QStringLiteral("Command5"))->mapToGlobal(QPoint(20, 10));
+    QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(quit.x()), QString::number(quit.y()), "click", "1"});
+    QTest::qWait(200);
+    EXPECT_TRUE(menu->focusWidget() == menuFocus && quits == 0);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(version)) << "the version window was left behind the menu";
+    menu->activateWindow();  // as a taskbar would
+    QTest::qWait(200);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(version)) << "the blocked menu kept the keyboard";
+    const QString stacking = xprop(0, "_NET_CLIENT_LIST_STACKING");
+    EXPECT_GT(stacking.indexOf(QString::number(version->winId(), 16)), stacking.indexOf(QString::number(menu->winId(), 16)));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     settle();
     EXPECT_FALSE(shell->version());
@@ -68,15 +102,69 @@ TEST_F(ShellTest, RealWindowsAreCentredActiveUngreyedAndOwnTheirMessages)
     // A message meanwhile still takes Enter, and is a dialog of its screen.
     shell::setMessageHook({});
     QWindow* owner = nullptr;
+    QRect boxFrame;
+    int titleBar = 0;
     QTimer::singleShot(0, [&] {
         QWidget* box = nullptr;
-        if (QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()) && box->isActiveWindow(); })) {
+        if (QTest::qWaitFor([&] {
+                return (box = QApplication::activeModalWidget()) && box->isActiveWindow() &&
+                       box->frameGeometry() != box->geometry();
+            })) {
             owner = box->windowHandle()->transientParent();
+            boxFrame = box->frameGeometry();
+            titleBar = box->geometry().top() - boxFrame.top();
             QTest::keyClick(box, Qt::Key_Return);
         }
     });
     screen->showMessage("テスト");
     EXPECT_EQ(owner, screen->windowHandle()) << "the message was not active, or not the screen's dialog";
+    // Its caption whole: openbox writes it in its bold title font (about half the title
+    // bar's height) between the window icon and three buttons as tall as the title bar.
+    QFont font(QStringLiteral("Sans"));
+    font.setPixelSize(titleBar / 2);
+    font.setBold(true);
+    EXPECT_GE(boxFrame.width(), QFontMetrics(font).horizontalAdvance(QStringLiteral("Hopstone")) + 4 * titleBar);
+}
+
+// Every window's frame lies on the available screen area, whatever the screen and scale:
+// run at 1280x1024, at 1366x768 with scale 2 and at 640x480 with scale 1.5; and on
+// Wayland, where positions are the compositor's, every window opens and closes.
+TEST_F(ShellTest, EveryWindowIsWhollyReachable)
+{
+    toMenu();
+    const QRect area = shell->menu()->screen()->availableGeometry();
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    auto reachable = [&](QWidget* w) {
+        if (!w || !QTest::qWaitForWindowExposed(w, 20000)) {
+            ADD_FAILURE() << (w ? qPrintable(w->objectName()) : "a window") << " did not show";
+            return QRect();
+        }
+        // The frame as the window manager tells it, once it has framed the window.
+        QStringList e;
+        EXPECT_TRUE(!x11 || QTest::qWaitFor([&] {
+            return (e = xprop(w->winId(), "_NET_FRAME_EXTENTS").section('=', 1).split(',')).size() == 4;
+        }));
+        const auto px = [&](int i) { return qRound(e.value(i).toInt() / w->devicePixelRatioF()); };
+        const QRect f = w->geometry().marginsAdded(QMargins(px(0), px(2), px(1), px(3)));
+        // Wholly on the area where it fits; its title bar's start on it in any case.
+        EXPECT_TRUE(!x11 || (area.contains(f.topLeft()) && (f.width() > area.width() || f.right() <= area.right()) &&
+                             (f.height() > area.height() || f.bottom() <= area.bottom())))
+            << qPrintable(w->objectName()) << " at " << f.x() << "," << f.y() << " " << f.width() << "x" << f.height();
+        return f;
+    };
+    reachable(shell->menu());
+    QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
+    reachable(shell->version());
+    shell->version()->close();
+    settle();
+    for (const char* mode : {"Command1", "Command2", "Command3"}) {
+        shell::PlayScreen* screen = openFromMenu(mode);
+        reachable(screen);
+        shell->showHelp(screen);
+        EXPECT_LE(reachable(shell->help()).height(), area.height()) << "help no taller than the screen";
+        closeBox(screen);
+        settle();
+    }
 }
 
 TEST_F(ShellTest, AScreenReaderFindsAHoleByItsNameOverAtSpi)
