@@ -21,6 +21,8 @@ namespace {
 // The name the player typed: the hopstone command passes it on, since it starts the
 // game by its full path; started directly, the game's own file name.
 QByteArray command;
+// -platform on the command line names a window system as QT_QPA_PLATFORM does.
+bool platformNamed = false;
 
 void nameCommand(const char* argv0)
 {
@@ -106,9 +108,11 @@ std::optional<int> handleCommandLine(int argc, char** argv)
 {
     nameCommand(argv[0]);
     bool asked = false;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         for (const char* word : {"-h", "-help", "--help", "-v", "-version", "--version"})
             asked = asked || std::strcmp(argv[i], word) == 0;
+        platformNamed = platformNamed || std::strcmp(argv[i], "-platform") == 0;
+    }
     if (!asked)
         return std::nullopt;
     // Qt's own options may stand beside them; without a display nothing could take them out.
@@ -130,7 +134,7 @@ bool displayAvailable()
 {
     if (command.isEmpty())
         command = "H_Stone";
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+    if (!platformNamed && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_SOCKET")) {
         sayNoDisplay();
         return false;
