@@ -186,7 +186,7 @@ deb)
         grep -q "^ $want" <<<"$info" || fail "the package's control data lacks '$want'"
     done
     # What a distribution asks of a package, errors and warnings alike.
-    lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+    LANG=C.UTF-8 lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
         { cat "$scratch/lintian.log"; fail "lintian finds fault with the package"; }
     dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\.||' >"$scratch/contents"
     dpkg-deb -x "$deb" "$scratch/root"
