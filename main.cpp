@@ -12,6 +12,9 @@ int main(int argc, char** argv)
         return 2;
     QApplication app(argc, argv);
     hop::shell::setUpApplication();
+    if (const std::optional<int> status = hop::shell::refuseArguments())
+        return *status;
+    hop::shell::checkJapaneseFontSoon();
 
     hop::shell::Shell shell;
     QObject::connect(&shell, &hop::shell::Shell::quitRequested, &app, [] { QCoreApplication::exit(0); },

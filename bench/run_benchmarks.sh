@@ -12,14 +12,15 @@
 #                     again for the plain-QTimer baseline)
 #   --muted           no sounds in the game benchmarks (they play them by default, as the game does)
 #   --only LIST       comma-separated subset of: startup,memory,idle,move,countdown,sound
-#   --pulse           run everything against a private PulseAudio daemon with a null sink
-#                     (the sound phase always starts one of its own)
+#   --pulse           run everything against a private sound server with a null sink
+#                     (tests/sound/sound-server; the sound phase always starts one of its own)
 #
 # Without a DISPLAY the script starts itself again under xvfb-run. Every program's
 # own output is kept in <build-dir>/bench-results/ for the details behind the table.
 set -euo pipefail
 
 original_args=("$@")
+here=$(cd "$(dirname "$0")" && pwd)
 if [[ $# -lt 1 || $1 == -h || $1 == --help ]]; then
     sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
@@ -87,19 +88,16 @@ cd "$game"
 
 # A sound server as a desktop has one: every sound call really reaches a sink.
 if [[ -n $pulse ]]; then
-    pulse_dir=$(mktemp -d /tmp/hopstone-bench-pulse-XXXXXX)
-    XDG_RUNTIME_DIR=$pulse_dir HOME=$pulse_dir DBUS_SESSION_BUS_ADDRESS=unix:path=$pulse_dir/no-bus DISPLAY= \
-        pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        -L "module-null-sink sink_name=hop rate=48000 channels=2" \
-        -L "module-native-protocol-unix auth-anonymous=1 socket=$pulse_dir/native" > "$results/pulse.log" 2>&1 &
-    pulse_pid=$!
-    trap 'kill "$pulse_pid"; wait "$pulse_pid" || true; rm -rf "$pulse_dir"' EXIT
-    for ((i = 0; i < 100; i++)); do
-        [[ -S $pulse_dir/native ]] && break
+    sound_dir=$(mktemp -d /tmp/hopstone-bench-sound-XXXXXX)
+    "$here/../tests/sound/sound-server" "$sound_dir" > "$results/sound-server.log" 2>&1 &
+    sound_pid=$!
+    trap 'kill "$sound_pid"; wait "$sound_pid" || true; rm -rf "$sound_dir"' EXIT
+    for ((i = 0; i < 200; i++)); do
+        [[ -s $sound_dir/server ]] && break
         sleep 0.05
     done
-    [[ -S $pulse_dir/native ]] || { echo "the PulseAudio daemon did not start: $results/pulse.log" >&2; exit 1; }
-    export PULSE_SERVER=unix:$pulse_dir/native
+    [[ -s $sound_dir/server ]] || { echo "the sound server did not start: $results/sound-server.log" >&2; exit 1; }
+    export PULSE_SERVER=$(cat "$sound_dir/server")
 fi
 
 wanted() { [[ ,$only, == *,$1,* ]]; }

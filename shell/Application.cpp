@@ -5,13 +5,32 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace hop::shell {
 namespace {
+
+// The name the player typed: the hopstone command passes it on, since it starts the
+// game by its full path; started directly, the game's own file name.
+QByteArray command;
+// -platform on the command line names a window system as QT_QPA_PLATFORM does.
+bool platformNamed = false;
+
+void nameCommand(const char* argv0)
+{
+    command = qgetenv("HOPSTONE_COMMAND");
+    qunsetenv("HOPSTONE_COMMAND");
+    if (command.isEmpty())
+        command = QFile::encodeName(QFileInfo(QFile::decodeName(argv0)).fileName());
+}
 
 void setIdentity()
 {
@@ -22,21 +41,56 @@ void setIdentity()
     QCoreApplication::setApplicationVersion(QStringLiteral(HOPSTONE_VERSION));
 }
 
+struct Options {
+    QCommandLineParser parser;
+    const QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")};
+    const QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays version information.")};
+    Options()
+    {
+        // -platform is one option, never the letters p, l, a, ...
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(QStringLiteral(
+            "Peg solitaire on two small pyramid boards.\n"
+            "Reads back.kzt, koma.kzt, op.wav and 001.wav from the folder it starts in;\n"
+            "the hopstone command starts it in the folder where they are installed.\n"
+            "Qt's standard options, such as -style or -platform, are taken too."));
+        // Not addHelpOption(): its --help-all would list options the parser never sees.
+        parser.addOption(help);
+        parser.addOption(version);
+    }
+};
+
 void sayNoDisplay()
 {
     auto shown = [](const char* variable) {
         return qEnvironmentVariableIsSet(variable) ? "\"" + qgetenv(variable) + "\"" : QByteArray("unset");
     };
     std::fprintf(stderr,
-                 "Hopstone could not open a display (DISPLAY %s, WAYLAND_DISPLAY %s): "
+                 "%s: could not open a display (DISPLAY %s, WAYLAND_DISPLAY %s): "
                  "start it from a desktop session.\n",
-                 shown("DISPLAY").constData(), shown("WAYLAND_DISPLAY").constData());
+                 command.constData(), shown("DISPLAY").constData(), shown("WAYLAND_DISPLAY").constData());
 }
 
 // While the QApplication is made, Qt ends the program with an abort (and a core dump)
-// when no window system answers. Its fatal message is turned into one line and status 2,
-// and its window-system warnings before it are left unsaid: that line says it all.
+// when no window system answers. Its fatal message is turned into one line and status 2.
+// What the window-system plugins say on the way is held back until the display is
+// open (one that failed is no news then), and said only if it opens.
 QtMessageHandler outerHandler = nullptr;
+struct Held {
+    QtMsgType type;
+    const char* category;
+    QString message;
+};
+std::vector<Held> held;
+
+void say(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (outerHandler)
+        outerHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
 
 void whileOpeningTheDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
@@ -44,56 +98,43 @@ void whileOpeningTheDisplay(QtMsgType type, const QMessageLogContext& context, c
         sayNoDisplay();
         std::_Exit(2);
     }
-    // The platform's own account of the failed attempt; the game's one line says it. (The
-    // Wayland plugin reports a missing compositor in the default category.)
-    if ((context.category && std::strncmp(context.category, "qt.qpa", 6) == 0) ||
-        message.startsWith(QLatin1String("Failed to create wl_display")))
-        return;
-    if (outerHandler)
-        outerHandler(type, context, message);
-    else
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    if (!context.category || std::strncmp(context.category, "qt.qpa", 6) != 0)
+        held.push_back({type, context.category, message});
 }
 
 } // namespace
 
 std::optional<int> handleCommandLine(int argc, char** argv)
 {
-    if (argc <= 1)
+    nameCommand(argv[0]);
+    bool asked = false;
+    for (int i = 1; i < argc; ++i) {
+        for (const char* word : {"-h", "-help", "--help", "-v", "-version", "--version"})
+            asked = asked || std::strcmp(argv[i], word) == 0;
+        platformNamed = platformNamed || std::strcmp(argv[i], "-platform") == 0;
+    }
+    if (!asked)
         return std::nullopt;
-    // The parser's help names the program from the application's arguments; this
-    // short-lived core application needs no display and is gone before the real one.
+    // Qt's own options may stand beside them; without a display nothing could take them out.
     QCoreApplication app(argc, argv);
     setIdentity();
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Peg solitaire on two small pyramid boards.\n"
-        "Reads back.kzt, koma.kzt, op.wav and 001.wav from the folder it starts in;\n"
-        "the hopstone command starts it in the folder where they are installed."));
-    // Not addHelpOption(): its --help-all lists Qt's own options, which the game refuses.
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Displays this help."));
-    parser.addOption(help);
-    const QCommandLineOption version = parser.addVersionOption();
-    if (!parser.parse(QCoreApplication::arguments())) {
-        std::fprintf(stderr, "H_Stone: %s Try --help.\n", qPrintable(parser.errorText()));
-        return 2;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "H_Stone: unexpected argument '%s'. Try --help.\n",
-                     qPrintable(parser.positionalArguments().constFirst()));
-        return 2;
-    }
-    if (parser.isSet(help))
-        std::fputs(qPrintable(parser.helpText()), stdout);
-    else if (parser.isSet(version))
+    Options options;
+    options.parser.parse(QCoreApplication::arguments());
+    if (options.parser.isSet(options.help)) {
+        QString text = options.parser.helpText();
+        text.replace(0, text.indexOf(QLatin1Char('\n')), "Usage: " + QFile::decodeName(command) + " [options]");
+        std::fputs(qPrintable(text), stdout);
+    } else {
         std::printf("Hopstone %s\n", HOPSTONE_VERSION);
+    }
     return 0;
 }
 
 bool displayAvailable()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+    if (command.isEmpty())
+        command = "H_Stone";
+    if (!platformNamed && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_SOCKET")) {
         sayNoDisplay();
         return false;
@@ -107,6 +148,8 @@ bool displayAvailable()
 void setUpApplication()
 {
     qInstallMessageHandler(outerHandler);
+    for (const Held& h : std::exchange(held, {}))
+        say(h.type, QMessageLogContext(nullptr, 0, nullptr, h.category), h.message);
     setIdentity();
     // Lets a Wayland compositor match the windows to the installed launcher and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(HOPSTONE_APP_ID));
@@ -114,6 +157,35 @@ void setUpApplication()
     QApplication::setQuitOnLastWindowClosed(false);
     // No application-wide icon: it would become the default of every window, and the
     // title and the version window carry none. The desktop entry names the icon.
+}
+
+std::optional<int> refuseArguments()
+{
+    if (QCoreApplication::arguments().size() <= 1)
+        return std::nullopt;
+    Options options;
+    QString why;
+    if (!options.parser.parse(QCoreApplication::arguments()))
+        why = options.parser.errorText();
+    else if (!options.parser.positionalArguments().isEmpty())
+        why = "Unexpected argument '" + options.parser.positionalArguments().constFirst() + "'.";
+    else
+        return std::nullopt;  // --help or --version, answered before
+    std::fprintf(stderr, "%s: %s Try '%s --help'.\n", command.constData(), qPrintable(why), command.constData());
+    return 2;
+}
+
+void checkJapaneseFontSoon()
+{
+    // Reading the font list takes some milliseconds: after the title's first frame,
+    // which needs no font.
+    QTimer::singleShot(500, qApp, [] {
+        if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
+            std::fprintf(stderr,
+                         "%s: no installed font has Japanese characters, so the game's texts show as boxes; "
+                         "install the package fonts-ipafont-gothic.\n",
+                         command.constData());
+    });
 }
 
 } // namespace hop::shell

@@ -5,8 +5,8 @@
 
 namespace hop::shell {
 
-// Reads the command line before any display is needed. --help and --version print
-// and give 0; anything else gives 2 after one line on stderr; no value means play.
+// --help and --version, answered before any display is needed: prints and gives 0.
+// No value when neither is asked for: the rest waits for refuseArguments().
 std::optional<int> handleCommandLine(int argc, char** argv);
 
 // False, after printing one line, when no window system is named at all. Otherwise
@@ -16,5 +16,13 @@ bool displayAvailable();
 
 // Right after the QApplication is made: name, version, desktop id, icon and the quit rule.
 void setUpApplication();
+
+// Once the QApplication has taken out Qt's own options (-style, -platform, -session, ...):
+// anything left is refused with one line, and 2 is the status to end with.
+std::optional<int> refuseArguments();
+
+// Soon after the first frame: one line on stderr when no installed font has Japanese
+// glyphs, naming the package that brings one. The game starts anyway.
+void checkJapaneseFontSoon();
 
 } // namespace hop::shell

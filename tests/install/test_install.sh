@@ -6,6 +6,7 @@
 # the machine's own folders.
 #   test_install.sh <build-folder> <files|run|deb> <version> <application id>
 set -euo pipefail
+sound_server=$(cd "$(dirname "$0")/../sound" && pwd)/sound-server
 build=$(cd "$1" && pwd)
 what=$2
 version=$3
@@ -19,25 +20,33 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 mkdir "$scratch/empty"
+mkdir -m 700 "$scratch/run" "$scratch/home"
+
+# Whatever the desktop this runs on has set (its display, Wayland, a platform, a
+# language), the game gets only what it is given here.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+# game <variable=value...> <command> <arguments>: from the empty folder (as one process,
+# so that $! is the game's own PID)
+game=(env -i -C "$scratch/empty" PATH="$PATH" HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/run" LANG=C.UTF-8)
 
 # A sound server of our own, as on a desktop, so the game has no reason to complain
-# about sound; its private runtime folder keeps it from meeting any other.
+# about sound; it lives in a folder of its own and meets no other.
 start_sound() {
-    mkdir -m 700 "$scratch/run" "$scratch/home"
-    export XDG_RUNTIME_DIR="$scratch/run" HOME="$scratch/home"
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --load=module-null-sink \
-        --load=module-native-protocol-unix 2>/dev/null &
+    mkdir "$scratch/sound"
+    "$sound_server" "$scratch/sound" &
     pids+=($!)
-    for _ in $(seq 100); do [ -S "$scratch/run/pulse/native" ] && return; sleep 0.1; done
-    fail "the sound server did not start"
+    for _ in $(seq 200); do [ -s "$scratch/sound/server" ] && break; sleep 0.1; done
+    [ -s "$scratch/sound/server" ] || fail "the sound server did not start"
+    pulse=$(cat "$scratch/sound/server")
 }
 
 # Every file a desktop and a packager look for, and each icon as big as its folder says.
-check_tree() { # <folder holding the prefix's files> <the prefix as listed> <list of installed files>
-    local root=$1 prefix=$2 list=$3 want icons=0
-    for want in bin/H_Stone bin/hopstone share/hopstone/back.kzt share/hopstone/koma.kzt \
-                share/hopstone/op.wav share/hopstone/001.wav share/applications/$id.desktop \
-                share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg; do
+check_tree() { # <folder holding the prefix's files> <the prefix as listed> <list of installed files> <bin or games>
+    local root=$1 prefix=$2 list=$3 bin=$4 want icons=0
+    for want in "$bin/hopstone" libexec/hopstone/H_Stone share/games/hopstone/back.kzt share/games/hopstone/koma.kzt \
+                share/games/hopstone/op.wav share/games/hopstone/001.wav share/applications/$id.desktop \
+                share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
+                share/man/man6/hopstone.6.gz share/doc/hopstone/copyright share/doc/hopstone/changelog.gz; do
         grep -qx "$prefix/$want" "$list" && [ -e "$root/$want" ] || fail "$want is not installed"
     done
     while read -r png; do
@@ -48,16 +57,19 @@ check_tree() { # <folder holding the prefix's files> <the prefix as listed> <lis
         icons=$((icons + 1))
     done < <(grep "/share/icons/hicolor/.*/apps/$id.png$" "$list" | sed "s|^$prefix|$root|")
     [ "$icons" -ge 8 ] || fail "only $icons PNG icons installed"
-    [ -x "$root/bin/hopstone" ] || fail "hopstone is not executable"
+    [ -x "$root/$bin/hopstone" ] || fail "hopstone is not executable"
+    [ "$(grep -c "^$prefix/\(bin\|games\)/[^/]\+$" "$list")" = 1 ] || fail "more than the hopstone command is on PATH"
     desktop-file-validate "$root/share/applications/$id.desktop" || fail "the launcher does not validate"
     appstreamcli validate --no-net --pedantic "$root/share/metainfo/$id.metainfo.xml" >"$scratch/as.log" 2>&1 ||
         { cat "$scratch/as.log"; fail "the metainfo does not validate"; }
 }
 
-refused() { # <command> <arguments>: ends at once with status 2 and one line on stderr
-    local status=0
-    (cd "$scratch/empty" && "$@" >"$scratch/out.log" 2>"$scratch/err.log") || status=$?
-    [ "$status" = 2 ] && [ "$(wc -l <"$scratch/err.log")" = 1 ] && [ ! -s "$scratch/out.log" ] ||
+refused() { # <name typed> <variable=value...> <command> <arguments>: ends at once with status 2
+    # and one line of its own on stderr (Qt may add lines of its own)
+    local name=$1 status=0
+    shift
+    "${game[@]}" "$@" >"$scratch/out.log" 2>"$scratch/err.log" || status=$?
+    [ "$status" = 2 ] && [ "$(grep -c "^$name: " "$scratch/err.log")" = 1 ] && [ ! -s "$scratch/out.log" ] ||
         fail "$* gave status $status and said: $(cat "$scratch/out.log" "$scratch/err.log")"
 }
 
@@ -70,7 +82,6 @@ start_desktop() {
     pids+=($!)
     for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
     export DISPLAY=":$(cat "$scratch/display")"
-    unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 }
 
 visible() { xdotool search --onlyvisible --class Hopstone 2>/dev/null || true; }
@@ -93,7 +104,7 @@ click_at() { # <window> <x fraction> <y fraction> of its size
 # Starts <command> from the empty folder and presses menu button <row> (0, 1, 2).
 # Sets result to "ok" when the play screen is the one window open, "message" if a dialog shows instead.
 open_play_screen() { # <command> <row>
-    (cd "$scratch/empty" && exec "$1" >"$scratch/game.log" 2>&1) &
+    "${game[@]}" DISPLAY="$DISPLAY" PULSE_SERVER="$pulse" "$1" >"$scratch/game.log" 2>&1 &
     local pid=$! title menu screen
     pids+=("$pid")
     # The borderless title carries the application's name.
@@ -117,7 +128,7 @@ open_play_screen() { # <command> <row>
     [ ! -s "$scratch/game.log" ] || fail "$1 printed: $(cat "$scratch/game.log")"
 }
 
-play_all_screens() { # <bin folder of an installed prefix>
+play_all_screens() { # <folder of the hopstone command of an installed prefix>
     launcher="$1/../share/applications/$id.desktop"
     for row in 0 1 2; do
         open_play_screen "$1/hopstone" "$row"
@@ -129,21 +140,33 @@ case "$what" in
 files)
     # Staged: files land under DESTDIR and the manifest lists them there.
     DESTDIR="$scratch/stage" cmake --install "$build" --prefix /opt/hopstone >/dev/null
-    check_tree "$scratch/stage/opt/hopstone" /opt/hopstone "$build/install_manifest.txt"
+    check_tree "$scratch/stage/opt/hopstone" /opt/hopstone "$build/install_manifest.txt" bin
     # --prefix, then the whole tree moved: the command finds its files from where it lies.
     cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
-    check_tree "$scratch/prefix" "$scratch/prefix" "$build/install_manifest.txt"
+    check_tree "$scratch/prefix" "$scratch/prefix" "$build/install_manifest.txt" bin
     mv "$scratch/prefix" "$scratch/moved"
     ln -s "$scratch/moved/bin/hopstone" "$scratch/empty/hop"
-    for cmd in "$scratch/moved/bin/hopstone" "$scratch/empty/hop" "$scratch/moved/bin/H_Stone"; do
-        [ "$(cd "$scratch/empty" && env -u DISPLAY "$cmd" --version)" = "Hopstone $version" ] || fail "$cmd --version"
-        (cd "$scratch/empty" && env -u DISPLAY "$cmd" --help | grep -q -- --version) || fail "$cmd --help"
-        refused "$cmd" --no-such-option
+    for cmd in "$scratch/moved/bin/hopstone" "$scratch/empty/hop" "$scratch/moved/libexec/hopstone/H_Stone"; do
+        name=$(basename "$cmd")
+        [ "$("${game[@]}" "$cmd" --version)" = "Hopstone $version" ] || fail "$cmd --version"
+        [ "$("${game[@]}" "$cmd" -platform offscreen --help | head -n 1)" = "Usage: $name [options]" ] || fail "$cmd --help"
+        refused "$name" QT_QPA_PLATFORM=offscreen "$cmd" -style fusion --no-such-option
     done
+    # Qt's own options, as a session manager passes them, are not the game's to refuse.
+    status=0
+    "${game[@]}" timeout 5 "$scratch/moved/bin/hopstone" -platform offscreen -session 1234 >/dev/null 2>&1 || status=$?
+    [ "$status" = 124 ] || fail "hopstone -platform offscreen -session 1234 ended with status $status"
+    # Without a font that has Japanese glyphs: one line naming the package, and the game plays on.
+    dejavu=/usr/share/fonts/truetype/dejavu
+    printf '<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' "$dejavu" "$scratch/fc" >"$scratch/fonts.conf"
+    "${game[@]}" FONTCONFIG_FILE="$scratch/fonts.conf" timeout 5 "$scratch/moved/bin/hopstone" -platform offscreen \
+        2>"$scratch/err.log" || true
+    grep -q "^hopstone: .*fonts-ipafont-gothic" "$scratch/err.log" ||
+        fail "no word on the missing Japanese font: $(cat "$scratch/err.log")"
     # A display that names nothing: one line and status 2, never Qt's abort.
     n=700; while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    DISPLAY=":$n" QT_QPA_PLATFORM='' refused "$scratch/moved/bin/hopstone"
-    (unset DISPLAY; WAYLAND_DISPLAY="$scratch/none" QT_QPA_PLATFORM='' refused "$scratch/moved/bin/hopstone")
+    refused hopstone DISPLAY=":$n" "$scratch/moved/bin/hopstone"
+    refused hopstone WAYLAND_DISPLAY="$scratch/none" XDG_SESSION_TYPE=wayland "$scratch/moved/bin/hopstone"
     ;;
 run)
     cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
@@ -151,7 +174,7 @@ run)
     start_desktop
     play_all_screens "$scratch/moved/bin"
     # The game itself still reads its files from where it starts: from elsewhere they are missing.
-    open_play_screen "$scratch/moved/bin/H_Stone" 0
+    open_play_screen "$scratch/moved/libexec/hopstone/H_Stone" 0
     [ "$result" = message ] || fail "H_Stone opened Board A without its files"
     ;;
 deb)
@@ -159,14 +182,17 @@ deb)
     deb=$(ls "$scratch"/deb/hopstone_*.deb)
     info=$(dpkg-deb -I "$deb")
     for want in "Package: hopstone" "Section: games" "Depends: .*libqt6widgets6" "Depends: .*libpulse0" \
-                "Depends: .*libc6" "Recommends: .*fonts-"; do
+                "Depends: .*libc6" "Depends: fonts-ipafont-gothic | fonts-japanese-gothic"; do
         grep -q "^ $want" <<<"$info" || fail "the package's control data lacks '$want'"
     done
+    # What a distribution asks of a package, errors and warnings alike.
+    LANG=C.UTF-8 lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+        { cat "$scratch/lintian.log"; fail "lintian finds fault with the package"; }
     dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\.||' >"$scratch/contents"
     dpkg-deb -x "$deb" "$scratch/root"
-    check_tree "$scratch/root/usr" /usr "$scratch/contents"
+    check_tree "$scratch/root/usr" /usr "$scratch/contents" games
     start_desktop
-    play_all_screens "$scratch/root/usr/bin"
+    play_all_screens "$scratch/root/usr/games"
     ;;
 *) fail "unknown check $what" ;;
 esac

@@ -1,9 +1,10 @@
-// A private PulseAudio daemon with a null sink, the sink's monitor recorded by parec,
-// and the bursts of sound found in the recording. The daemon runs as whoever runs the
-// tests, with its own runtime folder and home, no D-Bus and no autospawn, so it meets
-// no desktop's sound server and leaves nothing behind.
+// A private sound server with a null sink, the sink's monitor recorded by parec, and
+// the bursts of sound found in the recording. The server is tests/sound/sound-server:
+// PipeWire or PulseAudio (HOPSTONE_SOUND_SERVER), in a folder of its own, meeting no
+// desktop's sound server and leaving nothing behind.
 #pragma once
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -21,28 +22,24 @@ class SoundServer {
 public:
     static constexpr int kRate = 48000;
 
-    // Starts the daemon and the recording, and waits until the recording keeps real time.
+    // Samples reach the recording that many milliseconds at a time: small to time their
+    // arrival, larger so that a busy moment loses none.
+    explicit SoundServer(int recordingLatencyMs = 2) : latencyMs_(recordingLatencyMs) {}
+
+    // Starts the server and the recording, and waits until the recording keeps real time.
     bool start()
     {
-        const QString socket = dir_.filePath(QStringLiteral("native"));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
-        env.insert(QStringLiteral("HOME"), dir_.path());
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + dir_.filePath(QStringLiteral("no-bus")));
-        env.remove(QStringLiteral("DISPLAY"));
-        daemon_.setProcessEnvironment(env);
-        daemon_.setProcessChannelMode(QProcess::ForwardedChannels);
-        daemon_.start(QStringLiteral("pulseaudio"),
-                      {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "-L",
-                       "module-null-sink sink_name=hop rate=48000 channels=2", "-L",
-                       "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
-        for (int i = 0; i < 500 && !QFileInfo::exists(socket); ++i)
+        const QString ready = dir_.filePath(QStringLiteral("server"));
+        server_.setProcessChannelMode(QProcess::ForwardedChannels);
+        server_.start(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("sound-server")),
+                      {dir_.path(), recording(), QString::number(latencyMs_)});
+        for (int i = 0; i < 1000 && !QFileInfo::exists(ready); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        // This process's clients, parec among them, find the daemon by its socket alone.
-        qputenv("PULSE_SERVER", "unix:" + socket.toLocal8Bit());
-        parec_.setStandardOutputFile(recording());
-        parec_.start(QStringLiteral("parec"), {"--device=hop.monitor", "--raw", "--format=s16le", "--rate=48000",
-                                               "--channels=1", "--latency-msec=2"});
+        QFile address(ready);
+        if (!address.open(QIODevice::ReadOnly))
+            return false;
+        // This process's clients find the server by its socket alone.
+        qputenv("PULSE_SERVER", address.readAll().trimmed());
         // The first moments of a monitor recording can be lost: wait until it keeps time.
         for (int i = 0; i < 50; ++i) {
             const qint64 before = QFileInfo(recording()).size();
@@ -55,10 +52,15 @@ public:
 
     ~SoundServer()
     {
-        for (QProcess* p : {&parec_, &daemon_}) {
-            p->terminate();  // SIGTERM to its PID
-            p->waitForFinished();
-        }
+        server_.terminate();  // SIGTERM to its PID: it stops what it started
+        server_.waitForFinished();
+    }
+
+    // Which server runs, as the starter chose it.
+    bool pipewire() const
+    {
+        QFile kind(dir_.filePath(QStringLiteral("kind")));
+        return kind.open(QIODevice::ReadOnly) && kind.readAll().trimmed() == "pipewire";
     }
 
     // The monitor as parec writes it: 16-bit mono at kRate.
@@ -75,8 +77,8 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QProcess daemon_;
-    QProcess parec_;
+    int latencyMs_;
+    QProcess server_;
 };
 
 struct Burst {

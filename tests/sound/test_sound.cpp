@@ -1,4 +1,4 @@
-// Sounds as a player hears them: every start against a real PulseAudio daemon, its
+// Sounds as a player hears them: every start against a real sound server, its
 // null sink's monitor recorded and cut into bursts.
 #include "tests/shell/ShellFixture.h"
 #include "tests/sound/SoundServer.h"
@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,15 +22,22 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// One daemon for the whole program, stopped before the application goes.
+// One server for the whole program, stopped before the application goes.
 class Heard : public ShellTest {
 protected:
-    static void SetUpTestSuite() { started = (server = new SoundServer)->start(); }
+    static void SetUpTestSuite()
+    {
+        // What is heard is checked here, not how a starved machine copes: the game's
+        // threads, made from here on, run above other work where that is allowed, as
+        // the server does.
+        setpriority(PRIO_PROCESS, 0, -10);
+        started = (server = new SoundServer)->start();
+    }
     static void TearDownTestSuite() { delete server; }
     void SetUp() override
     {
         ShellTest::SetUp();
-        ASSERT_TRUE(started) << "no PulseAudio daemon with a recorded null sink (see its output above)";
+        ASSERT_TRUE(started) << "no sound server with a recorded null sink (see its output above)";
     }
     static inline SoundServer* server = nullptr;
     static inline bool started = false;
@@ -117,6 +125,7 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     struct Start {
         Clock::time_point at;
         double ms;
+        bool merged = false;
     };
     std::vector<Start> starts;
     const Clock::time_point t0 = Clock::now();
@@ -139,13 +148,13 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     // (and one with the sound that cuts it at once), onsets spaced as started.
     std::vector<Start> want;
     for (std::size_t i = 0; i < starts.size(); ++i) {
-        auto [at, ms] = starts[i];
+        auto [at, ms, merged] = starts[i];
         if (ms == 0)
             continue;
         if (i + 1 < starts.size())
             ms = std::min(ms, msBetween(at, starts[i + 1].at));
         if (!want.empty() && msBetween(want.back().at, at) <= want.back().ms + 3)
-            want.back().ms = msBetween(want.back().at, at) + ms;
+            want.back() = {want.back().at, msBetween(want.back().at, at) + ms, true};
         else
             want.push_back({at, ms});
     }
@@ -153,10 +162,13 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     std::string seen = "bursts heard (onset+length ms):";
     for (const Burst& b : heard)
         seen += " " + std::to_string(int(b.onsetMs)) + "+" + std::to_string(int(b.lengthMs));
+    // PipeWire links a stream to the sink a few periods after it opens, so a sound that
+    // opens a new stream (another rate or channel count) starts up to that much later.
+    const double late = server->pipewire() ? 40 : 10;
     ASSERT_EQ(heard.size(), want.size()) << seen;
     for (std::size_t k = 0; k < heard.size(); ++k) {
-        EXPECT_NEAR(heard[k].lengthMs, want[k].ms, 5) << "burst " << k << "; " << seen;
-        EXPECT_NEAR(heard[k].onsetMs - heard[0].onsetMs, msBetween(want[0].at, want[k].at), 10) << "burst " << k;
+        EXPECT_NEAR(heard[k].lengthMs, want[k].ms, want[k].merged && server->pipewire() ? late : 5) << "burst " << k << "; " << seen;
+        EXPECT_NEAR(heard[k].onsetMs - heard[0].onsetMs, msBetween(want[0].at, want[k].at), late) << "burst " << k;
     }
 }
 
