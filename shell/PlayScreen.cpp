@@ -234,9 +234,10 @@ void PlayScreen::setButtonEnabled(Button button, bool enabled)
     if (!w)
         return;
     w->setEnabled(enabled);
-    // START takes the focus back whenever a game ends, so Enter starts the next one;
-    // Giveup never gets it by itself, where a stray Enter would throw a game away.
-    if (enabled && button == Button::Start && !focusWidget())
+    // START takes the focus back whenever a game ends, so Enter starts the next one, also
+    // from the roulette's STOP, gone with its panel; Giveup never gets it by itself, where a
+    // stray Enter would throw a game away.
+    if (enabled && button == Button::Start && (!focusWidget() || !focusWidget()->isVisible()))
         w->setFocus(Qt::OtherFocusReason);
 }
 
