@@ -125,7 +125,7 @@ std::optional<int> handleCommandLine(int argc, char** argv)
         text.replace(0, text.indexOf(QLatin1Char('\n')), "Usage: " + QFile::decodeName(command) + " [options]");
         std::fputs(qPrintable(text), stdout);
     } else {
-        std::printf("Hopstone %s\n", HOPSTONE_VERSION);
+        std::printf("%s %s\n", HOPSTONE_NAME, HOPSTONE_VERSION);
     }
     return 0;
 }

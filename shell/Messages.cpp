@@ -2,10 +2,8 @@
 #include "shell/Messages.h"
 
 #include "modes/Texts.h"
-
 #include "shell/ScreenBuilder.h"
 
-#include <QApplication>
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QGridLayout>

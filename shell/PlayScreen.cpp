@@ -19,8 +19,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <cmath>
-
 namespace hop::shell {
 
 using namespace hop::modes;
@@ -236,9 +234,10 @@ void PlayScreen::setButtonEnabled(Button button, bool enabled)
     if (!w)
         return;
     w->setEnabled(enabled);
-    // START takes the focus back whenever a game ends, so Enter starts the next one;
-    // Giveup never gets it by itself, where a stray Enter would throw a game away.
-    if (enabled && button == Button::Start && !focusWidget())
+    // START takes the focus back whenever a game ends, so Enter starts the next one, also
+    // from the roulette's STOP, gone with its panel; Giveup never gets it by itself, where a
+    // stray Enter would throw a game away.
+    if (enabled && button == Button::Start && (!focusWidget() || !focusWidget()->isVisible()))
         w->setFocus(Qt::OtherFocusReason);
 }
 
@@ -247,28 +246,29 @@ void PlayScreen::setScreenEnabled(bool enabled)
     setInputBlocked(!enabled);
 }
 
-void PlayScreen::setTimerInterval(TimerId id, int ms)
+// The countdown keeps time through its steady clock; the other timers run as they are.
+template <class Action>
+void PlayScreen::withTimer(TimerId id, Action action)
 {
     if (id == TimerId::Countdown)
-        countdown_->setInterval(ms);
+        action(*countdown_);
     else if (QTimer* t = timer(id))
-        t->setInterval(ms);
+        action(*t);
+}
+
+void PlayScreen::setTimerInterval(TimerId id, int ms)
+{
+    withTimer(id, [ms](auto& t) { t.setInterval(ms); });
 }
 
 void PlayScreen::startTimer(TimerId id)
 {
-    if (id == TimerId::Countdown)
-        countdown_->start();
-    else if (QTimer* t = timer(id))
-        t->start();
+    withTimer(id, [](auto& t) { t.start(); });
 }
 
 void PlayScreen::stopTimer(TimerId id)
 {
-    if (id == TimerId::Countdown)
-        countdown_->stop();
-    else if (QTimer* t = timer(id))
-        t->stop();
+    withTimer(id, [](auto& t) { t.stop(); });
 }
 
 void PlayScreen::showMessage(const std::string& text)

@@ -89,6 +89,8 @@ private:
     void dropOn(int t);
     // The readouts keep their captions when a screen reader reads them.
     void nameReadout(modes::Readout readout);
+    template <class Action>
+    void withTimer(modes::TimerId id, Action action);
 
     // Keyboard play (PlayScreenKeys.cpp).
     bool boardKey(QKeyEvent* event);

@@ -122,7 +122,7 @@ void checkEverySourceAndTarget(const BoardLayout& layout, const std::vector<std:
 
 } // namespace
 
-TEST(CellNotification, OnlyAChangeNotifiesAndNestedNotificationsRunDepthFirstInsideTheWrite)
+TEST(CellNotification, OnlyAChangeNotifiesNestedNotificationsRunDepthFirstAndAnObserverMayWriteAgain)
 {
     Cell a(0), b(0), c(0);
     std::vector<std::string> order;
@@ -136,71 +136,28 @@ TEST(CellNotification, OnlyAChangeNotifiesAndNestedNotificationsRunDepthFirstIns
         c.set(v + 1);
         order.push_back("b end");
     });
-    c.onChange([&](int v) { order.push_back("c" + std::to_string(v)); });
+    c.onChange([&](int v) {
+        order.push_back("c" + std::to_string(v));
+        if (v == 11)
+            c.set(0);  // as a reset inside a clear check does
+    });
     a.set(0);
     a.set(1);
     a.set(1);
     order.push_back("returned");
-    EXPECT_EQ(order, (std::vector<std::string>{"a1", "b10", "c11", "b end", "a end", "returned"}));
-}
-
-TEST(CellNotification, AnObserverMayWriteItsOwnCellAgain)
-{
-    Cell cell(0);
-    std::vector<int> seen;
-    cell.onChange([&](int v) {
-        seen.push_back(v);
-        if (v == 1)
-            cell.set(0);  // as a reset inside a clear check does
-    });
-    cell.set(1);
-    EXPECT_EQ(seen, (std::vector<int>{1, 0}));
-    EXPECT_EQ(cell.get(), 0);
+    EXPECT_EQ(order, (std::vector<std::string>{"a1", "b10", "c11", "c0", "b end", "a end", "returned"}));
+    EXPECT_EQ(c.get(), 0);
 }
 
 TEST(BoardLayoutJumps, EachTableIsExactlyTheJumpsAlongItsBoardsLines)
 {
-    for (auto [layout, lines, total] : {std::tuple{&BoardLayout::boardA(), &kBoardALines, 60u},
-                                        {&BoardLayout::boardB(), &kBoardBLines, 56u}}) {
+    for (auto [layout, lines] : {std::pair{&BoardLayout::boardA(), &kBoardALines}, {&BoardLayout::boardB(), &kBoardBLines}}) {
         const auto derived = jumpsFromLines(layout->holeCount(), *lines);
-        size_t count = 0;
         for (int t = 1; t <= layout->holeCount(); ++t) {
             const auto& list = layout->jumpsInto(t);
-            count += list.size();
             EXPECT_EQ(asSet(list), asSet(derived[size_t(t)])) << "hole " << t;
             EXPECT_EQ(asSet(list).size(), list.size()) << "a source twice in the list of " << t;
         }
-        EXPECT_EQ(count, total);
-    }
-    const auto& b = BoardLayout::boardB();
-    EXPECT_EQ(b.jumpsInto(13), (std::vector<JumpEntry>{{15, 14}}));
-    EXPECT_EQ(b.jumpsInto(16), (std::vector<JumpEntry>{{14, 15}}));
-    EXPECT_EQ(BoardLayout::boardA().jumpsInto(1), (std::vector<JumpEntry>{{6, 3}, {4, 2}})) << "tested in this order";
-}
-
-TEST(BoardLayoutGeometry, HolesStandOnTheirRowsAndColumns)
-{
-    // Board A: a triangle, rows 600 twips apart, holes 720 apart, hole 1 set 30 twips left.
-    const auto& a = BoardLayout::boardA();
-    ASSERT_EQ(a.holeCount(), 21);
-    for (int row = 0, k = 1; row < 6; ++row)
-        for (int i = 0; i <= row; ++i, ++k) {
-            EXPECT_EQ(a.cell(k).left, k == 1 ? 2250 : 2280 - 360 * row + 720 * i) << k;
-            EXPECT_EQ(a.cell(k).top, 240 + 600 * row) << k;
-        }
-    // Board B: rows of 1, 2, 4, 4, 6, 6 holes on columns 600 twips apart from 480.
-    const auto& b = BoardLayout::boardB();
-    ASSERT_EQ(b.holeCount(), 23);
-    for (int row = 0, k = 1; row < 6; ++row)
-        for (int i = 0; i < std::array{1, 2, 4, 4, 6, 6}[size_t(row)]; ++i, ++k) {
-            EXPECT_EQ(b.cell(k).top, 240 + 600 * row) << k;
-            EXPECT_EQ(k == 1 ? 0 : (b.cell(k).left - 480) % 600, 0) << k;
-            EXPECT_TRUE(i == 0 || b.cell(k).left > b.cell(k - 1).left) << k;
-        }
-    EXPECT_EQ(b.cell(1).left, 3450);
-    for (const BoardLayout* l : {&a, &b}) {
-        EXPECT_EQ(l->startingOccupancy().size(), size_t(l->holeCount() - 1));
-        EXPECT_EQ(l->startingOccupancy().front(), 2) << "hole 1 starts empty";
     }
 }
 

@@ -1,34 +1,22 @@
 // At device pixel ratio 2 the board and the pieces are repeated pixels, never smoothed.
 #include "resources/BuiltinPictures.h"
 #include "resources/PictureFile.h"
-#include "shell/PictureCell.h"
-#include "shell/PlayScreen.h"
-#include "shell/Shell.h"
-#include "tests/support/Reveal.h"
-
-#include <QDir>
-#include <QPushButton>
-#include <QTimer>
-
-#include <gtest/gtest.h>
+#include "tests/shell/ShellFixture.h"
 
 #include <set>
 
 using namespace hop;
+using namespace hop::test;
 
 // Every screen of this program is a HiDPI screen: set before the shared main makes the application.
 static const bool twiceAsDense = qputenv("QT_SCALE_FACTOR", "2");
 
-TEST(HiDpi, TheBoardAndAPieceAreEachPixelRepeatedTwiceByTwice)
+TEST_F(ShellTest, TheBoardAndAPieceAreEachPixelRepeatedTwiceByTwice)
 {
-    QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
-    shell::Shell shell;
-    shell.sounds().setMuted(true);
-    shell.openPlay(modes::Mode::BoardB);
-    shell::PlayScreen* screen = shell.play();
+    shell->openPlay(modes::Mode::BoardB);
+    shell::PlayScreen* screen = shell->play();
     ASSERT_TRUE(screen && screen->devicePixelRatioF() == 2.0);
-    screen->control<QPushButton>(QStringLiteral("Command1"))->click();
-    test::finishReveal(screen);
+    startAndReveal(screen);
     const QImage shot = screen->grab().toImage().convertToFormat(QImage::Format_RGB32);
 
     // Rows between the labels and the first holes, and the frame at the bottom.

@@ -22,6 +22,14 @@ using namespace hop::resources;
 
 namespace {
 
+QByteArray saved(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    image.save(&buffer, format);
+    return bytes;
+}
+
 // Textured, so a compressed file has scan data worth cutting into.
 QByteArray encoded(const char* format, QSize size = QSize(40, 30))
 {
@@ -29,10 +37,7 @@ QByteArray encoded(const char* format, QSize size = QSize(40, 30))
     image.fill(QColor(200, 60, 40));
     for (int i = 0; i < size.width() * size.height() / 2; i += 7)
         image.setPixelColor(i % (size.width() / 4), 2 * i / size.width(), QColor(i * 7 % 256, i * 11 % 256, 90));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    image.save(&buffer, format);
-    return bytes;
+    return saved(image, format);
 }
 
 // An 8 × 8 GIF of (200, 60, 40) on white, its LZW codes all three bits wide (a clear code
@@ -56,10 +61,7 @@ QByteArray twoColourBmp()
     QImage image(8, 8, QImage::Format_Indexed8);
     image.setColorTable({qRgb(200, 60, 40), qRgb(255, 255, 255)});
     image.fill(0);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    image.save(&buffer, "BMP");
-    return bytes;
+    return saved(image, "BMP");
 }
 
 QString put(const QString& path, const QByteArray& bytes)

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace hop::test {
@@ -83,6 +84,26 @@ protected:
         QTest::mouseClick(shell->menu()->control<QPushButton>(QLatin1String(button)), Qt::LeftButton);
         settle();
         return shell->play();
+    }
+
+    // The six screens, opened as the player opens them.
+    void everyScreen(const std::function<void(shell::Screen*)>& visit)
+    {
+        shell->start();
+        visit(shell->title());
+        QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
+        settle();
+        visit(shell->menu());
+        QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
+        settle();
+        visit(shell->version());
+        QTest::mouseClick(shell->version()->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        settle();
+        for (const char* button : {"Command1", "Command2", "Command3"}) {
+            visit(openFromMenu(button));
+            closeBox(shell->play());
+            settle();
+        }
     }
 
     // The reveal, tick by tick as the timer would deliver it.

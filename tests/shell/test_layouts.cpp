@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QStyleOptionButton>
 #include <QTextLayout>
 
@@ -47,30 +46,7 @@ std::string readingOrder(QWidget* window)
 
 } // namespace
 
-class Screens : public ShellTest {
-protected:
-    // The six screens, opened as the player opens them.
-    void everyScreen(const std::function<void(shell::Screen*)>& visit)
-    {
-        shell->start();
-        visit(shell->title());
-        QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
-        settle();
-        visit(shell->menu());
-        QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
-        settle();
-        visit(shell->version());
-        QTest::mouseClick(shell->version()->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-        settle();
-        for (const char* button : {"Command1", "Command2", "Command3"}) {
-            visit(openFromMenu(button));
-            closeBox(shell->play());
-            settle();
-        }
-    }
-};
-
-TEST_F(Screens, EachScreenOpensCentredAtItsSizeWithItsCaptionAndItsWords)
+TEST_F(ShellTest, EachScreenOpensCentredAtItsSizeWithItsCaptionAndItsWords)
 {
     const QString notes[] = {
         "ピラミッド型のボードで、斜めのラインにそって駒を挟んで消していきます。２分以内でボード上の２１個の駒を  １個にすればクリアです。",
@@ -109,7 +85,7 @@ TEST_F(Screens, EachScreenOpensCentredAtItsSizeWithItsCaptionAndItsWords)
     EXPECT_EQ(n, 6);
 }
 
-TEST_F(Screens, EveryControlStandsInsideItsWindowShowsItsWholeTextHasItsOwnTabPositionAndIsThereForTheGame)
+TEST_F(ShellTest, EveryControlStandsInsideItsWindowShowsItsWholeTextHasItsOwnTabPositionAndIsThereForTheGame)
 {
     everyScreen([&](shell::Screen* s) {
         const shell::ScreenLayout& l = s->layout();
@@ -158,19 +134,7 @@ TEST_F(Screens, EveryControlStandsInsideItsWindowShowsItsWholeTextHasItsOwnTabPo
         auto* screen = qobject_cast<shell::PlayScreen*>(s);
         if (!screen)
             return;
-        // Every control a mode may write is there, and every hole cell waits for START.
-        const bool stages = screen->mode() == Mode::Stages;
-        const shell::GameControls& c = screen->controls();
-        for (Readout r : kReadouts) {
-            const bool stageOnly = r == Readout::StageNumber || r == Readout::PlayFlag || r == Readout::RouletteDigit;
-            EXPECT_EQ(c.readout(r) != nullptr, stages || !stageOnly) << "readout " << int(r);
-        }
-        for (Button b : kButtons)
-            EXPECT_EQ(c.button(b) != nullptr, stages || b != Button::Stop) << "button " << int(b);
-        for (Overlay o : kOverlays)
-            EXPECT_EQ(c.overlay(o) != nullptr, stages) << "overlay " << int(o);
-        for (TimerId t : kTimers)
-            EXPECT_EQ(c.timer(t) != nullptr, stages || t != TimerId::Spin) << "timer " << int(t);
+        // Every hole cell waits for START.
         const int holes = screen->game().board().holeCount();
         QRegion covered;
         for (int k = 1; k <= holes; ++k) {
@@ -183,33 +147,6 @@ TEST_F(Screens, EveryControlStandsInsideItsWindowShowsItsWholeTextHasItsOwnTabPo
         }
         EXPECT_FALSE(screen->hole(holes + 1));
     });
-}
-
-TEST_F(ShellTest, FocusStartsOnTheLowestTabStopAndTheKeyboardPressesIt)
-{
-    toMenu();
-    auto focused = [] {
-        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "";
-    };
-    EXPECT_EQ(focused(), "Command1") << "the menu's ボード - A";
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    settle();
-    ASSERT_TRUE(shell->play());
-    const std::pair<const char*, Qt::Key> presses[] = {
-        {nullptr, Qt::Key_Return}, {"Command2", Qt::Key_Space}, {"Command3", Qt::Key_Return}};
-    for (const auto& [menuButton, key] : presses) {
-        shell::PlayScreen* screen = menuButton ? openFromMenu(menuButton) : shell->play();
-        ASSERT_TRUE(screen);
-        SCOPED_TRACE(screen->objectName().toStdString());
-        EXPECT_EQ(focused(), "Command1") << "START";
-        QTest::keyClick(QApplication::focusWidget(), key);
-        EXPECT_TRUE(screen->timer(TimerId::Reveal)->isActive()) << "the reveal has begun";
-        finishReveal(screen);
-        QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
-        EXPECT_EQ(focused(), "Command1") << "START takes the focus back after a game";
-        closeBox(screen);
-        settle();
-    }
 }
 
 TEST_F(ShellTest, CountsEndAtTheRightEdgeAndThePanelCoversTheBoard)
@@ -263,35 +200,22 @@ TEST_F(ShellTest, CountsEndAtTheRightEdgeAndThePanelCoversTheBoard)
     }
 }
 
-TEST(MessageBox, HasTheGameNameForCaptionOneOkAndNoIcon)
-{
-    QString caption, text;
-    QMessageBox::Icon icon = QMessageBox::Warning;
-    qsizetype buttons = 0;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                std::tie(caption, text, icon, buttons) = std::tuple(box->windowTitle(), box->text(), box->icon(), box->buttons().size());
-                box->button(QMessageBox::Ok)->click();
-            }
-    });
-    shell::showMessage(QStringLiteral("クリア！おめでとう。"));
-    EXPECT_EQ(caption, "Hopstone");
-    EXPECT_EQ(text, "クリア！おめでとう。");
-    EXPECT_EQ(std::tuple(icon, buttons), std::tuple(QMessageBox::NoIcon, 1));
-}
-
 TEST_F(ShellTest, TheLastStageClosesItsScreenFromInsideItsLastDropAndTheStagesOpenAfreshAfter)
 {
     shell->setRandomSource([] { return 3.2f / 7.0f; });
     toMenu();
     shell::PlayScreen* screen = openFromMenu("Command3");
     auto& stages = screen->game();
+    auto enter = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); };
     for (int stage = 0; stage < 12 && shell->play(); ++stage) {
-        startAndReveal(screen);
+        ASSERT_EQ(QApplication::focusWidget(), screen->controls().button(Button::Start));
+        enter();
+        finishReveal(screen);
         if (screen->controls().overlay(Overlay::RoulettePanel)->isVisible()) {
             stages.spinTick();
-            stages.stop();
+            ASSERT_EQ(QApplication::focusWidget(), screen->controls().button(Button::Stop));
+            enter();
+            EXPECT_EQ(text(screen, "Label12"), "3") << "the digit drawn";
             finishReveal(screen);
         }
         const auto moves = solve(BoardLayout::boardA(), stages.board().occupiedHoles());

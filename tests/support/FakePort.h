@@ -1,4 +1,5 @@
-// A screen for the core tests: records what the modes ask for and runs a simulated clock.
+// A screen for the core tests: records what the modes ask for and runs a simulated clock,
+// which delivers ticks in due order; messages are acknowledged at once.
 #pragma once
 
 #include "modes/PlayMode.h"
@@ -22,10 +23,8 @@ public:
         long long due = 0;
     };
 
-    // What each readout shows now, and every write in order.
+    // What each readout shows now.
     std::map<Readout, int> shown;
-    std::vector<std::pair<Readout, int>> writes;
-    std::vector<int> numbersWritten(Readout readout) const;
     std::map<Overlay, bool> overlay;
     std::map<Button, bool> enabled;
     std::vector<bool> holeShown = std::vector<bool>(24, false);
@@ -47,29 +46,84 @@ public:
     PlayMode* mode = nullptr;
 
     // Advance the simulated clock, delivering every tick that falls due, in order.
-    void advance(long long ms);
-    // Advance to the next tick of any running timer; false if none runs.
-    bool step(long long limitMs = 1000000);
+    void advance(long long ms)
+    {
+        const long long until = now + ms;
+        while (step(until)) {
+        }
+        now = until;
+    }
 
-    void showReadout(Readout readout, int value) override;
+    // Advance to the next tick of any running timer; false if none runs.
+    bool step(long long limitMs = 1000000)
+    {
+        Timer* next = nullptr;
+        for (Timer& t : timers)
+            if (t.running && (!next || t.due < next->due))
+                next = &t;
+        if (!next || next->due > limitMs)
+            return false;
+        now = std::max(now, next->due);
+        next->due = now + std::max(next->interval, 1);
+        if (mode) {
+            switch (next - timers) {
+            case 0: mode->revealTick(); break;
+            case 1: mode->countdownTick(); break;
+            default: mode->spinTick(); break;
+            }
+        }
+        return true;
+    }
+
+    void showReadout(Readout readout, int value) override { shown[readout] = value; }
     void showHoleState(int, int) override {}
     void setHolePicture(int k, bool piece) override { log.push_back("picture " + std::to_string(k) + (piece ? " 1" : " 0")); }
-    void showHole(int k, bool shown) override;
+    void showHole(int k, bool shown) override
+    {
+        holeShown.at(size_t(k)) = shown;
+        if (shown)
+            shownAt.at(size_t(k)) = now;
+        log.push_back("show " + std::to_string(k) + (shown ? " 1" : " 0"));
+    }
     void setDragIcon(int k, DragIcon icon) override { dragIcon.at(size_t(k)) = icon; }
     void showOverlay(Overlay o, bool v) override { overlay[o] = v; }
     void setButtonEnabled(Button b, bool e) override { enabled[b] = e; }
     void setScreenEnabled(bool e) override { screenEnabled = e; }
-    void setTimerInterval(TimerId id, int ms) override;
+    void setTimerInterval(TimerId id, int ms) override
+    {
+        timer(id).interval = ms;
+        if (timer(id).running)
+            timer(id).due = now + ms;
+    }
     void startTimer(TimerId id) override { timer(id) = {true, timer(id).interval, now + timer(id).interval}; }
     void stopTimer(TimerId id) override { timer(id).running = false; }
-    void showMessage(const std::string& message) override;
+    void showMessage(const std::string& message) override
+    {
+        messages.push_back(message);
+        log.push_back("message " + message);
+        if (onMessage)
+            onMessage(message);
+    }
     void beep() override { log.push_back("beep"); }
-    void playSound(const std::string& file) override;
-    void closeScreen() override;
+    void playSound(const std::string& file) override
+    {
+        sounds.push_back(file);
+        log.push_back("sound " + file);
+    }
+    void closeScreen() override
+    {
+        ++closeRequests;
+        log.push_back("close");
+    }
 
     Timer& timer(TimerId id) { return timers[static_cast<int>(id)]; }
     size_t count(const std::string& entry) const { return size_t(std::count(log.begin(), log.end(), entry)); }
-    void clearLogs();
+    void clearLogs()
+    {
+        log.clear();
+        messages.clear();
+        sounds.clear();
+    }
 };
 
 } // namespace hop::test
