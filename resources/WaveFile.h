@@ -26,7 +26,7 @@ inline constexpr int kMaxWaveRate = 384000;
 // chunks before the data. Returns false for anything it cannot play whole: a truncated
 // data chunk, a format it does not know, no whole frame. Takes ownership of fd. What
 // the file holds decides, never the size it reports.
-// Gives up, between pieces of a long file, as soon as `abandon` says so.
+// Gives up, between pieces of 64 KiB, as soon as `abandon` says so.
 bool decodeWave(int fd, Wave* wave, std::size_t maxDataBytes = kMaxWaveData,
                 const std::function<bool()>& abandon = {});
 
