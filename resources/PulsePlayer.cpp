@@ -2,8 +2,11 @@
 // server whole the moment it starts, so however late the game or this thread is woken
 // on a busy machine, the server already holds every sample; a new start flushes what is
 // queued and is heard within the stream's short target latency. Longer sounds stream.
-// After a second of silence the stream is closed, so nothing wakes the game while no
-// sound plays.
+// One stream in one format carries every sound, whatever its file's rate and channels:
+// opening a stream takes PipeWire tens of milliseconds to link, which a click after
+// a sound of another format would be heard late by. After a second of silence the
+// stream is corked rather than closed, so nothing wakes the game while no sound plays
+// and the next sound is not held up either.
 #include "resources/PulsePlayer.h"
 
 #include <pulse/context.h>
@@ -13,7 +16,9 @@
 #include <pulse/timeval.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace hop::resources {
 
@@ -23,6 +28,8 @@ constexpr pa_usec_t kTargetLatency = 20 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kRequestSize = 5 * PA_USEC_PER_MSEC;
 // Up to this long a sound is written in one piece; the server keeps it in memory.
 constexpr pa_usec_t kWholeSound = 10 * PA_USEC_PER_SEC;
+constexpr pa_sample_spec kFormat{PA_SAMPLE_S16LE, 48000, 2};
+constexpr std::size_t kFrameBytes = 4;
 
 class Locked {
 public:
@@ -47,10 +54,8 @@ PulsePlayer::~PulsePlayer()
             pa_context_disconnect(context_);
             pa_context_unref(context_);
         }
-        if (idleClose_) {
-            pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
-            api->defer_free(idleClose_);
-        }
+        if (idleCork_)
+            pa_threaded_mainloop_get_api(loop_)->defer_free(idleCork_);
     }
     pa_threaded_mainloop_stop(loop_);
     pa_threaded_mainloop_free(loop_);
@@ -74,6 +79,10 @@ void PulsePlayer::start(std::shared_ptr<const Wave> wave)
     Locked lock(loop_);
     wave_ = std::move(wave);
     position_ = 0;
+    // The sound's length in the stream's frames, rounded up.
+    length_ = wave_ ? (wave_->samples.size() / std::size_t(wave_->channels) * kFormat.rate + std::size_t(wave_->rate) - 1) /
+                          std::size_t(wave_->rate)
+                    : 0;
     silentBytes_ = 0;
     const bool streaming = stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
     if (!wave_) {
@@ -87,8 +96,6 @@ void PulsePlayer::start(std::shared_ptr<const Wave> wave)
     }
     if (pa_context_get_state(context_) != PA_CONTEXT_READY)
         return;
-    if (stream_ && (streamRate_ != wave_->rate || streamChannels_ != wave_->channels))
-        closeStream();
     if (!stream_)
         openStream();
     else if (streaming)
@@ -102,7 +109,12 @@ void PulsePlayer::cut()
     pa_operation* flushed = pa_stream_flush(stream_, nullptr, nullptr);
     if (flushed)
         pa_operation_unref(flushed);
-    feed(pa_usec_to_bytes(kTargetLatency, pa_stream_get_sample_spec(stream_)), true);
+    feed(pa_usec_to_bytes(kTargetLatency, &kFormat), true);
+    if (corked_) {
+        corked_ = false;
+        if (pa_operation* uncorked = pa_stream_cork(stream_, 0, nullptr, nullptr))
+            pa_operation_unref(uncorked);
+    }
 }
 
 void PulsePlayer::connectContext()
@@ -149,27 +161,25 @@ void PulsePlayer::contextChanged(pa_context* context, void* self)
 
 void PulsePlayer::openStream()
 {
-    const pa_sample_spec format{PA_SAMPLE_S16LE, std::uint32_t(wave_->rate), std::uint8_t(wave_->channels)};
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "game");
-    stream_ = pa_stream_new_with_proplist(context_, "Hopstone", &format, nullptr, props);
+    stream_ = pa_stream_new_with_proplist(context_, "Hopstone", &kFormat, nullptr, props);
     pa_proplist_free(props);
     if (!stream_)
         return;
-    streamRate_ = wave_->rate;
-    streamChannels_ = wave_->channels;
-    if (!idleClose_) {
+    corked_ = false;
+    if (!idleCork_) {
         pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
-        idleClose_ = api->defer_new(api, &PulsePlayer::closeWhenIdle, this);
-        api->defer_enable(idleClose_, 0);
+        idleCork_ = api->defer_new(api, &PulsePlayer::corkWhenIdle, this);
+        api->defer_enable(idleCork_, 0);
     }
     pa_stream_set_state_callback(stream_, &PulsePlayer::streamChanged, this);
     pa_stream_set_write_callback(stream_, &PulsePlayer::streamWants, this);
     pa_buffer_attr attr;
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(pa_usec_to_bytes(kTargetLatency, &format));
+    attr.tlength = std::uint32_t(pa_usec_to_bytes(kTargetLatency, &kFormat));
     attr.prebuf = std::uint32_t(-1);
-    attr.minreq = std::uint32_t(pa_usec_to_bytes(kRequestSize, &format));
+    attr.minreq = std::uint32_t(pa_usec_to_bytes(kRequestSize, &kFormat));
     attr.fragsize = std::uint32_t(-1);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
         closeStream();
@@ -198,32 +208,49 @@ void PulsePlayer::streamWants(pa_stream*, std::size_t bytes, void* self)
     static_cast<PulsePlayer*>(self)->feed(bytes, false);
 }
 
+void PulsePlayer::render(std::int16_t* out, std::size_t frames)
+{
+    // Linear interpolation between the file's frames; mono goes to both channels.
+    const std::size_t channels = std::size_t(wave_->channels);
+    const std::size_t last = wave_->samples.size() / channels - 1;
+    const double step = double(wave_->rate) / kFormat.rate;
+    for (std::size_t j = 0; j < frames; ++j, ++position_) {
+        const double at = double(position_) * step;
+        const std::size_t i = std::min(std::size_t(at), last);
+        const std::size_t next = std::min(i + 1, last);
+        for (std::size_t c = 0; c < 2; ++c) {
+            const double a = wave_->samples[i * channels + c % channels];
+            const double b = wave_->samples[next * channels + c % channels];
+            *out++ = std::int16_t(std::lround(a + (b - a) * (at - double(i))));
+        }
+    }
+}
+
 void PulsePlayer::feed(std::size_t bytes, bool replace)
 {
-    const std::size_t frameBytes = std::size_t(streamChannels_) * 2;
     pa_seek_mode_t seek = replace ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE;
-    if (wave_ && position_ < wave_->samples.size()) {
-        const std::size_t left = (wave_->samples.size() - position_) * 2;
-        const pa_sample_spec* format = pa_stream_get_sample_spec(stream_);
+    bytes = bytes / kFrameBytes * kFrameBytes;
+    if (wave_) {
+        const std::size_t left = length_ - position_;
         // A short sound is not dealt out request by request: all of it goes now.
-        const std::size_t piece =
-            left <= pa_usec_to_bytes(kWholeSound, format) ? left : std::min(left, bytes / frameBytes * frameBytes);
-        if (piece > 0 && pa_stream_write(stream_, wave_->samples.data() + position_, piece, nullptr, 0, seek) == 0) {
-            position_ += piece / 2;
-            bytes -= std::min(bytes, piece);
+        const std::size_t frames =
+            left * kFrameBytes <= pa_usec_to_bytes(kWholeSound, &kFormat) ? left : std::min(left, bytes / kFrameBytes);
+        std::vector<std::int16_t> piece(2 * frames);
+        render(piece.data(), frames);
+        if (frames > 0 && pa_stream_write(stream_, piece.data(), frames * kFrameBytes, nullptr, 0, seek) == 0) {
+            bytes -= std::min(bytes, frames * kFrameBytes);
             seek = PA_SEEK_RELATIVE;
         }
-        if (position_ == wave_->samples.size())
+        if (position_ == length_)
             wave_.reset();  // a long sound's memory goes as soon as it has been sent
     }
-    bytes = bytes / frameBytes * frameBytes;
     if (bytes == 0)
         return;
     void* buffer = nullptr;
     std::size_t size = bytes;
     if (pa_stream_begin_write(stream_, &buffer, &size) < 0 || !buffer)
         return;
-    size = std::min(size, bytes) / frameBytes * frameBytes;
+    size = std::min(size, bytes) / kFrameBytes * kFrameBytes;
     if (size == 0) {
         pa_stream_cancel_write(stream_);
         return;
@@ -231,18 +258,20 @@ void PulsePlayer::feed(std::size_t bytes, bool replace)
     std::memset(buffer, 0, size);
     silentBytes_ += size;
     pa_stream_write(stream_, buffer, size, nullptr, 0, seek);
-    const std::size_t second = std::size_t(streamRate_) * frameBytes;
-    if (silentBytes_ >= second && idleClose_)
-        pa_threaded_mainloop_get_api(loop_)->defer_enable(idleClose_, 1);
+    if (silentBytes_ >= pa_bytes_per_second(&kFormat) && idleCork_)
+        pa_threaded_mainloop_get_api(loop_)->defer_enable(idleCork_, 1);
 }
 
-void PulsePlayer::closeWhenIdle(pa_mainloop_api* api, pa_defer_event* event, void* self)
+void PulsePlayer::corkWhenIdle(pa_mainloop_api* api, pa_defer_event* event, void* self)
 {
     api->defer_enable(event, 0);
     auto* player = static_cast<PulsePlayer*>(self);
-    // A sound started since the request keeps the stream.
-    if (player->stream_ && player->silentBytes_ >= std::size_t(player->streamRate_) * std::size_t(player->streamChannels_) * 2)
-        player->closeStream();
+    // A sound started since the request keeps the stream running.
+    if (player->stream_ && !player->corked_ && player->silentBytes_ >= pa_bytes_per_second(&kFormat)) {
+        player->corked_ = true;
+        if (pa_operation* corked = pa_stream_cork(player->stream_, 1, nullptr, nullptr))
+            pa_operation_unref(corked);
+    }
 }
 
 } // namespace hop::resources

@@ -3,6 +3,7 @@
 
 #include "resources/WaveFile.h"
 
+#include <cstdint>
 #include <memory>
 
 struct pa_context;
@@ -28,6 +29,8 @@ private:
     void connectContext();
     void openStream();
     void closeStream();
+    // Renders the sound from where it stands in the stream's format, `frames` at most.
+    void render(std::int16_t* out, std::size_t frames);
     // Drops whatever is queued and starts the current sound (or silence) in its place.
     void cut();
     // Writes the sound from where it stands (a short one whole), then silence up to
@@ -37,17 +40,17 @@ private:
     static void contextChanged(pa_context* context, void* self);
     static void streamChanged(pa_stream* stream, void* self);
     static void streamWants(pa_stream* stream, std::size_t bytes, void* self);
-    static void closeWhenIdle(pa_mainloop_api* api, pa_defer_event* event, void* self);
+    static void corkWhenIdle(pa_mainloop_api* api, pa_defer_event* event, void* self);
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
-    pa_defer_event* idleClose_ = nullptr;
-    int streamRate_ = 0;
-    int streamChannels_ = 0;
+    pa_defer_event* idleCork_ = nullptr;
+    bool corked_ = false;
     // Guarded by the mainloop's lock.
     std::shared_ptr<const Wave> wave_;
-    std::size_t position_ = 0;  // in samples
+    std::size_t position_ = 0;  // in the stream's frames
+    std::size_t length_ = 0;
     std::size_t silentBytes_ = 0;
 };
 
