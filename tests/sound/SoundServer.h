@@ -22,17 +22,13 @@ class SoundServer {
 public:
     static constexpr int kRate = 48000;
 
-    // Samples reach the recording that many milliseconds at a time: small to time their
-    // arrival, larger so that a busy moment loses none.
-    explicit SoundServer(int recordingLatencyMs = 2) : latencyMs_(recordingLatencyMs) {}
-
     // Starts the server and the recording, and waits until the recording keeps real time.
     bool start()
     {
         const QString ready = dir_.filePath(QStringLiteral("server"));
         server_.setProcessChannelMode(QProcess::ForwardedChannels);
         server_.start(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("sound-server")),
-                      {dir_.path(), recording(), QString::number(latencyMs_)});
+                      {dir_.path(), recording()});
         for (int i = 0; i < 1000 && !QFileInfo::exists(ready); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         QFile address(ready);
@@ -56,13 +52,6 @@ public:
         server_.waitForFinished();
     }
 
-    // Which server runs, as the starter chose it.
-    bool pipewire() const
-    {
-        QFile kind(dir_.filePath(QStringLiteral("kind")));
-        return kind.open(QIODevice::ReadOnly) && kind.readAll().trimmed() == "pipewire";
-    }
-
     // The monitor as parec writes it: 16-bit mono at kRate.
     QString recording() const { return dir_.filePath(QStringLiteral("monitor.raw")); }
 
@@ -77,7 +66,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-    int latencyMs_;
     QProcess server_;
 };
 

@@ -8,8 +8,10 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -88,7 +90,7 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     QTemporaryDir dir;
     const QString click = write(dir.filePath("click.wav"), wave(12));
     const QString tick = write(dir.filePath("tick.wav"), wave(100, 44100, 2, 24));
-    // Float, and in the click's own rate and channels: the cut must not wait for a new stream.
+    // Every file in a format of its own, float among them: no cut may wait for a new stream.
     const QString opening = write(dir.filePath("op.wav"), wave(600, SoundServer::kRate, 1, 32));
     const QString tock = write(dir.filePath("tock.wav"), wave(60, 22050, 1, 8));
     std::vector<std::tuple<int, QString, double>> plan;  // (ms after the first, file, its length or 0 for silence)
@@ -118,72 +120,106 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     for (int i = 0; i < hostile.size(); ++i)
         plan.insert(plan.end(), {{7000 + 150 * i, hostile[i], 0}, {7060 + 150 * i, click, 12}});
 
-    resources::SoundBoard sounds;
-    sounds.play(click);  // the first sound also connects to the server
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    const std::size_t from = server->samples().size();
     struct Start {
         Clock::time_point at;
         double ms;
-        bool merged = false;
+        bool cut = false;  // by the start that follows, in the same burst
     };
-    std::vector<Start> starts;
-    const Clock::time_point t0 = Clock::now();
-    for (const auto& [offset, file, length] : plan) {
-        std::this_thread::sleep_until(t0 + std::chrono::milliseconds(offset));
-        starts.push_back({Clock::now(), length});
-        sounds.play(file);
-    }
-    // Desktop mixers show the stream as the game's, with its icon and role.
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {"list", "sink-inputs"});
-    pactl.waitForFinished();
-    const QByteArray inputs = pactl.readAllStandardOutput();
-    EXPECT_TRUE(inputs.contains("media.role = \"game\"") &&
-                inputs.contains("application.icon_name = \"" HOPSTONE_APP_ID "\""))
-        << inputs.constData();
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-
-    // One burst per audible start, as long as its file unless the next start cuts it
-    // (and one with the sound that cuts it at once), onsets spaced as started.
+    // Plays the plan and returns the bursts heard with those wanted: one per audible
+    // start, as long as its file unless the next start cuts it (and one with the sound
+    // that cuts it at once), onsets spaced as started.
+    auto listen = [&](std::vector<Start>* want) {
+        resources::SoundBoard sounds;
+        sounds.play(click);  // the first sound also connects to the server
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        const std::size_t from = server->samples().size();
+        std::vector<Start> starts;
+        const Clock::time_point t0 = Clock::now();
+        for (const auto& [offset, file, length] : plan) {
+            std::this_thread::sleep_until(t0 + std::chrono::milliseconds(offset));
+            starts.push_back({Clock::now(), length});
+            sounds.play(file);
+        }
+        // Desktop mixers show the stream as the game's, with its icon and role.
+        QProcess pactl;
+        pactl.start(QStringLiteral("pactl"), {"list", "sink-inputs"});
+        pactl.waitForFinished();
+        const QByteArray inputs = pactl.readAllStandardOutput();
+        EXPECT_TRUE(inputs.contains("media.role = \"game\"") &&
+                    inputs.contains("application.icon_name = \"" HOPSTONE_APP_ID "\""))
+            << inputs.constData();
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        want->clear();
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            const Clock::time_point at = starts[i].at;
+            double ms = starts[i].ms;
+            if (ms == 0)
+                continue;
+            if (i + 1 < starts.size())
+                ms = std::min(ms, msBetween(at, starts[i + 1].at));
+            if (!want->empty() && msBetween(want->back().at, at) <= want->back().ms + 3)
+                want->back() = {want->back().at, msBetween(want->back().at, at) + ms, true};
+            else
+                want->push_back({at, ms});
+        }
+        return findBursts(server->samples(), from);
+    };
     std::vector<Start> want;
-    for (std::size_t i = 0; i < starts.size(); ++i) {
-        auto [at, ms, merged] = starts[i];
-        if (ms == 0)
-            continue;
-        if (i + 1 < starts.size())
-            ms = std::min(ms, msBetween(at, starts[i + 1].at));
-        if (!want.empty() && msBetween(want.back().at, at) <= want.back().ms + 3)
-            want.back() = {want.back().at, msBetween(want.back().at, at) + ms, true};
-        else
-            want.push_back({at, ms});
+    std::vector<Burst> heard;
+    std::vector<double> late;  // each onset against the first's, as started
+    // No sound starts before it is asked for: a burst heard early means the monitor's
+    // recording lost a moment (PipeWire's can, on a busy machine), and such a recording
+    // cannot judge the game, so the plan is played again.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        heard = listen(&want);
+        late.clear();
+        for (std::size_t k = 0; k < std::min(heard.size(), want.size()); ++k)
+            late.push_back(heard[k].onsetMs - heard[0].onsetMs - msBetween(want[0].at, want[k].at));
+        if (heard.size() != want.size() || *std::min_element(late.begin(), late.end()) >= -5)
+            break;
+        std::printf("attempt %d: the recording lost a moment; playing the plan again\n", attempt);
     }
-    const std::vector<Burst> heard = findBursts(server->samples(), from);
     std::string seen = "bursts heard (onset+length ms):";
     for (const Burst& b : heard)
         seen += " " + std::to_string(int(b.onsetMs)) + "+" + std::to_string(int(b.lengthMs));
-    // PipeWire links a stream to the sink a few periods after it opens, so a sound that
-    // opens a new stream (another rate or channel count) starts up to that much later.
-    const double late = server->pipewire() ? 40 : 10;
     ASSERT_EQ(heard.size(), want.size()) << seen;
     for (std::size_t k = 0; k < heard.size(); ++k) {
-        EXPECT_NEAR(heard[k].lengthMs, want[k].ms, want[k].merged && server->pipewire() ? late : 5) << "burst " << k << "; " << seen;
-        EXPECT_NEAR(heard[k].onsetMs - heard[0].onsetMs, msBetween(want[0].at, want[k].at), late) << "burst " << k;
+        EXPECT_NEAR(late[k], 0, 10) << "burst " << k;
+        // A whole sound lasts as long as its file; one cut off ends with the sound that
+        // cut it, which starts no later than any other.
+        const double endLate = late[k] + heard[k].lengthMs - want[k].ms;
+        if (want[k].cut)
+            EXPECT_TRUE(endLate >= -5 && endLate <= 10) << "burst " << k << " ends " << endLate << " ms late; " << seen;
+        else
+            EXPECT_NEAR(heard[k].lengthMs, want[k].ms, 5) << "burst " << k << "; " << seen;
     }
 }
 
-// A disk that stops answering in the middle of a read does not hold up the game's end.
-TEST_F(Heard, QuitLeavesAReadThatNeverReturnsBehind)
+// A disk that stops answering in the middle of a read silences no sound already in
+// memory, and does not hold up the game's end.
+TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
 {
-    static std::atomic<bool> stuck = false;
+    QTemporaryDir dir;
+    const QString click = write(dir.filePath("click.wav"), wave(12));
+    static std::atomic<int> stuck = 0;
     auto sounds = std::make_unique<resources::SoundBoard>();
+    sounds->play(click);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     resources::setReadStallForTests([] {
-        for (stuck = true;;)
+        for (++stuck;;)
             pause();
     });
-    sounds->play(QStringLiteral(HOPSTONE_GAME_DIR "/001.wav"));
-    while (!stuck)
-        std::this_thread::yield();
+    auto playUntilStuck = [&](const QString& file, int readers) {
+        sounds->play(file);
+        while (stuck < readers)
+            std::this_thread::yield();
+    };
+    playUntilStuck(write(dir.filePath("long.wav"), wave(12000)), 1);  // over a megabyte
+    const std::size_t from = server->samples().size();
+    sounds->play(click);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(findBursts(server->samples(), from).size(), 1u) << "the click in memory waited for the long read";
+    playUntilStuck(write(dir.filePath("short.wav"), wave(12)), 2);
     resources::setReadStallForTests(nullptr);
     const Clock::time_point quit = Clock::now();
     sounds.reset();
