@@ -35,9 +35,7 @@ void JumpMove::dragOver(int t, DragOver state)
 
 bool JumpMove::drop(int t)
 {
-    if (!board_.shown(t))
-        return false;
-    const JumpEntry* e = applicable(t);
+    const JumpEntry* e = jumpOnDrop(t);
     if (!e)
         return false;
     const int from = e->from;

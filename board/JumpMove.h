@@ -21,6 +21,8 @@ public:
     int source() const { return source_; }
     // The jump from the register's hole into t applies right now.
     const JumpEntry* applicable(int t) const;
+    // The jump a drop on t would make now, if any.
+    const JumpEntry* jumpOnDrop(int t) const { return board_.shown(t) ? applicable(t) : nullptr; }
 
 private:
     Board& board_;

@@ -113,7 +113,7 @@ void PlayMode::dragOver(int t, DragOver state)
 
 bool PlayMode::drop(int t)
 {
-    return screenEnabled_ && move_.drop(t);
+    return jumpOnDrop(t) && move_.drop(t);
 }
 
 void PlayMode::setScreenEnabled(bool enabled)

@@ -33,6 +33,8 @@ public:
     bool pickUp(int k);
     void dragOver(int t, DragOver state);
     bool drop(int t);
+    // The jump a drop on t would make now, if any.
+    const board::JumpEntry* jumpOnDrop(int t) const { return screenEnabled_ ? move_.jumpOnDrop(t) : nullptr; }
 
     const Rules& rules() const { return rules_; }
     const board::Board& board() const { return board_; }

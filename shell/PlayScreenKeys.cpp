@@ -174,8 +174,7 @@ void PlayScreen::endHold()
 
 void PlayScreen::dropOn(int t)
 {
-    const board::JumpEntry* jump = game_->move().applicable(t);
-    if (jump && game_->screenEnabled() && game_->board().shown(t)) {
+    if (const board::JumpEntry* jump = game_->jumpOnDrop(t)) {
         // Told before the drop runs: the drop may end with a message and a fresh board.
         lastMove_ = QStringLiteral("%1 から %2 へ、%3 を跳び越えました。残り駒数：%4")
                         .arg(jump->from)
