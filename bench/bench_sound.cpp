@@ -2,7 +2,7 @@
 // private PulseAudio daemon whose null sink's monitor is recorded (as in test_sound).
 //
 // latency  From the call that starts "001.wav" to its first sample in the monitor, for
-//          starts 30 ms apart (the reveal), 300 ms apart (the stream open) and 2.5 s apart (the stream closed by
+//          starts 30 ms apart (the reveal), 300 ms apart (the stream open) and 2.5 s apart (the stream corked by
 //          then). The sample's time is when its chunk of the recording arrived: an
 //          upper bound that includes the recording's own delay.
 //          --qsoundeffect measures Qt's QSoundEffect the same way, for comparison.
