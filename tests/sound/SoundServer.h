@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -88,6 +89,16 @@ inline std::vector<Burst> findBursts(const std::vector<std::int16_t>& samples, s
             bursts.push_back({ms(i), ms(1)});
     }
     return bursts;
+}
+
+// The pitch of a burst's middle half, from its sign changes.
+inline double pitchHz(const std::vector<std::int16_t>& samples, const Burst& b)
+{
+    const auto at = [&](double ms) { return std::min(samples.size(), std::size_t(ms * SoundServer::kRate / 1000)); };
+    int changes = 0;
+    for (std::size_t i = at(b.onsetMs + b.lengthMs / 4) + 1; i < at(b.onsetMs + b.lengthMs * 3 / 4); ++i)
+        changes += (samples[i] < 0) != (samples[i - 1] < 0);
+    return changes * 1000.0 / b.lengthMs;
 }
 
 } // namespace hop::test
