@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSpacerItem>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -74,6 +75,9 @@ void showMessage(const QString& text, QWidget* owner)
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
         grid->addItem(new QSpacerItem(captionWidth(box->font(), caption), 0), grid->rowCount(), 0, 1,
                       grid->columnCount());
+    // A window manager may leave a newly mapped box unfocused (its user time older than
+    // the screen's); Enter must reach OK without a click.
+    QTimer::singleShot(0, box, [box] { box->activateWindow(); });
     box->exec();
     delete box.data();
 }
