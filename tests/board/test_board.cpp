@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <random>
-#include <set>
 
 using namespace hop::board;
 using namespace hop::modes;
@@ -40,14 +39,6 @@ std::vector<std::vector<JumpEntry>> jumpsFromLines(int holeCount, const Lines& l
             into[size_t(line[i])].push_back({line[i + 2], line[i + 1]});
         }
     return into;
-}
-
-std::set<std::pair<int, int>> asSet(const std::vector<JumpEntry>& entries)
-{
-    std::set<std::pair<int, int>> s;
-    for (const auto& e : entries)
-        s.insert({e.from, e.over});
-    return s;
 }
 
 struct Rig {
@@ -147,18 +138,6 @@ TEST(CellNotification, OnlyAChangeNotifiesNestedNotificationsRunDepthFirstAndAnO
     order.push_back("returned");
     EXPECT_EQ(order, (std::vector<std::string>{"a1", "b10", "c11", "c0", "b end", "a end", "returned"}));
     EXPECT_EQ(c.get(), 0);
-}
-
-TEST(BoardLayoutJumps, EachTableIsExactlyTheJumpsAlongItsBoardsLines)
-{
-    for (auto [layout, lines] : {std::pair{&BoardLayout::boardA(), &kBoardALines}, {&BoardLayout::boardB(), &kBoardBLines}}) {
-        const auto derived = jumpsFromLines(layout->holeCount(), *lines);
-        for (int t = 1; t <= layout->holeCount(); ++t) {
-            const auto& list = layout->jumpsInto(t);
-            EXPECT_EQ(asSet(list), asSet(derived[size_t(t)])) << "hole " << t;
-            EXPECT_EQ(asSet(list).size(), list.size()) << "a source twice in the list of " << t;
-        }
-    }
 }
 
 TEST(JumpMoveProperty, OnBothBoardsTheDropCursorAndTheDropAgreeWithTheLines)
