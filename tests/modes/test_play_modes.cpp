@@ -331,6 +331,12 @@ TEST(StageGame, ResetsAndRebuildsNeverReportAClear)
 
 TEST(RouletteDigit, HalvesGoToTheEvenNeighbourAndEightNeverComes)
 {
+    for (int k = 0; k < 7; ++k) {
+        const float half = float(k) + 0.5f;
+        EXPECT_EQ(roundHalfEven(half), float(k % 2 == 0 ? k : k + 1)) << half;
+        EXPECT_EQ(roundHalfEven(std::nextafter(half, 0.0f)), float(k));
+        EXPECT_EQ(roundHalfEven(std::nextafter(half, 8.0f)), float(k + 1));
+    }
     EXPECT_EQ(rouletteDigit(std::nextafter(1.0f, 0.0f)), 7);
     RouletteRandom a, b;
     int histogram[10] = {};
