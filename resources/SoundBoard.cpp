@@ -10,6 +10,7 @@
 
 #include <QFile>
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -191,8 +192,11 @@ private:
             try {
                 std::thread([self, request, sound, fd]() mutable {
                     // A long file is read below the sounds that play: its reading must
-                    // hold up neither the server nor the next start.
-                    setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) + 5);
+                    // hold up neither the server nor the next start, so it gets only
+                    // the time that nothing else wants.
+                    const sched_param idle{};
+                    if (sched_setscheduler(0, SCHED_IDLE, &idle) != 0)
+                        setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) + 5);
                     sound.wave = decode(fd, [&] { return self->newer(request); });
                     std::lock_guard lock(self->mutex);
                     --self->readers;
