@@ -9,15 +9,10 @@ size=${2:-1280x1024}
 scale=${3:-1}
 shift $(($# < 3 ? $# : 3))
 scratch=$(mktemp -d)
-xvfb= openbox= bus= a11y=
+xvfb= openbox= bus=
 stop() { kill $openbox $xvfb 2>/dev/null; wait $openbox $xvfb 2>/dev/null; openbox= xvfb=; }
-# The accessibility bus launcher starts a bus and a registry of its own: those go first.
-stop_a11y() {
-    [ -n "$a11y" ] && kill $(ps -o pid= --ppid "$a11y") "$a11y" 2>/dev/null
-    [ -n "$bus" ] && kill "$bus" 2>/dev/null
-    a11y= bus=
-}
-trap 'stop_a11y; stop; rm -rf "$scratch"' EXIT
+stop_bus() { [ -n "$bus" ] && kill "$bus" 2>/dev/null; bus=; }
+trap 'stop_bus; stop; rm -rf "$scratch"' EXIT
 up() { # <command>: tries for 5 s
     for _ in $(seq 250); do "$@" >/dev/null 2>&1 && return 0; sleep 0.02; done
     return 1
@@ -36,13 +31,9 @@ if [ -z "$openbox" ]; then
     echo "Xvfb and openbox did not start (scripts/install-deps installs them)" >&2
     exit 1
 fi
-# A private session bus with an accessibility bus on it, as a desktop runs for a screen reader.
+# A private session bus, so that nothing reaches the desktop's own.
 if session=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null); then
     export DBUS_SESSION_BUS_ADDRESS=$(echo "$session" | sed -n 1p)
     bus=$(echo "$session" | sed -n 2p)
-    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-    a11y=$!
-    up dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress
-    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 fi
 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale "$test_program" "$@"

@@ -3,12 +3,6 @@
 #include "tests/shell/ShellFixture.h"
 
 #include <QApplication>
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusPendingCall>
-#include <QDBusVariant>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -167,54 +161,4 @@ TEST_F(ShellTest, EveryWindowIsWhollyReachable)
             EXPECT_LE(reachable(shell->help()).height(), area.height()) << "help no taller than the screen";
         }
     });
-}
-
-TEST_F(ShellTest, AScreenReaderFindsAHoleByItsNameOverAtSpi)
-{
-    auto call = [](const QString& service, const QString& path, const char* iface, const char* method,
-                   const QVariantList& args = {}) {
-        QDBusMessage m = QDBusMessage::createMethodCall(service, path, QLatin1String(iface), QLatin1String(method));
-        m.setArguments(args);
-        return m;
-    };
-    const QDBusMessage address = QDBusConnection::sessionBus().call(
-        call(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"), "org.a11y.Bus", "GetAddress"));
-    ASSERT_EQ(address.type(), QDBusMessage::ReplyMessage) << "no accessibility bus (tests/x11/run.sh starts one)";
-    const QDBusConnection bus = QDBusConnection::connectToBus(address.arguments().value(0).toString(), "reader");
-    // Answered while this program's own event loop runs: the game being read is this program.
-    auto ask = [&](const QDBusMessage& m) {
-        const QDBusPendingCall pending = bus.asyncCall(m, 5000);
-        (void)QTest::qWaitFor([&] { return pending.isFinished(); }, 6000);
-        return pending.reply().arguments().value(0);
-    };
-    toMenu();
-    shell::PlayScreen* screen = openFromMenu("Command1");
-    ASSERT_TRUE(screen && QTest::qWaitForWindowExposed(screen));
-    startAndReveal(screen);
-
-    // Breadth first from the desktop's root, as a screen reader looks for an object.
-    const QString wanted = QStringLiteral("穴 13：駒あり");
-    bool found = false;
-    for (int tries = 0; tries < 10 && !found; ++tries, QTest::qWait(200)) {
-        QList<QPair<QString, QString>> queue{{"org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"}};
-        for (qsizetype i = 0; i < queue.size() && i < 2000 && !found; ++i) {
-            const auto [service, path] = queue[i];
-            found = ask(call(service, path, "org.freedesktop.DBus.Properties", "Get",
-                             {"org.a11y.atspi.Accessible", "Name"}))
-                        .value<QDBusVariant>().variant().toString() == wanted;
-            const QDBusArgument list = ask(call(service, path, "org.a11y.atspi.Accessible", "GetChildren"))
-                                           .value<QDBusArgument>();
-            if (list.currentType() != QDBusArgument::ArrayType)
-                continue;
-            list.beginArray();
-            for (QString child; !list.atEnd(); list.endStructure()) {
-                QDBusObjectPath childPath;
-                list.beginStructure();
-                list >> child >> childPath;
-                queue.append({child, childPath.path()});
-            }
-            list.endArray();
-        }
-    }
-    EXPECT_TRUE(found) << "no object named " << wanted.toStdString() << " on the accessibility bus";
 }
