@@ -111,6 +111,16 @@ void PlayMode::dragOver(int t, DragOver state)
         move_.dragOver(t, state);
 }
 
+std::vector<int> PlayMode::reachableHoles() const
+{
+    std::vector<int> holes;
+    if (screenEnabled_)
+        for (int t = 1; t <= board_.holeCount(); ++t)
+            if (board_.shown(t) && move_.applicable(t))
+                holes.push_back(t);
+    return holes;
+}
+
 bool PlayMode::drop(int t)
 {
     return jumpOnDrop(t) && move_.drop(t);

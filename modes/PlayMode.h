@@ -6,6 +6,8 @@
 #include "modes/Rules.h"
 #include "modes/ScreenPort.h"
 
+#include <vector>
+
 namespace hop::modes {
 
 using board::DragOver;
@@ -35,6 +37,8 @@ public:
     bool drop(int t);
     // The jump a drop on t would make now, if any.
     const board::JumpEntry* jumpOnDrop(int t) const { return screenEnabled_ ? move_.jumpOnDrop(t) : nullptr; }
+    // The shown holes the piece picked up may jump into now, in hole order.
+    std::vector<int> reachableHoles() const;
 
     const Rules& rules() const { return rules_; }
     const board::Board& board() const { return board_; }

@@ -1,40 +1,30 @@
-// The holes are named from the board's own state, the one their pictures show, so a
-// screen reader and the eye never disagree.
+// Roles and states are the ones Orca acts on: a notification is spoken when shown, an
+// alert or dialog is read when it opens, a window that waits for another is modal.
 #include "shell/Accessibility.h"
 
 #include "shell/HelpWindow.h"
 #include "shell/PictureCell.h"
-#include "shell/PlayScreen.h"
+#include "shell/Screen.h"
 
 #include <QAccessibleWidget>
+#include <QPushButton>
 
 namespace hop::shell {
 
 namespace {
 
+const char* const kHidden = "hopHiddenFromScreenReaders";
+
 class HoleAccessible : public QAccessibleWidget {
 public:
-    HoleAccessible(PictureCell* cell, PlayScreen* screen, int k)
-        : QAccessibleWidget(cell, QAccessible::Button), screen_(screen), k_(k)
-    {
-    }
+    explicit HoleAccessible(PictureCell* cell) : QAccessibleWidget(cell, QAccessible::Button) {}
 
     QString text(QAccessible::Text t) const override
     {
-        const PictureCell* cell = static_cast<const PictureCell*>(widget());
         switch (t) {
-        case QAccessible::Name:
-            return QStringLiteral("穴 %1：%2")
-                .arg(k_)
-                .arg(screen_->game().board().hole(k_) == 1 ? QStringLiteral("駒あり") : QStringLiteral("空き"));
-        case QAccessible::Description:
-            if (cell->hint() == PictureCell::Hint::Held)
-                return QStringLiteral("持ち上げています");
-            if (cell->hint() == PictureCell::Hint::Target)
-                return QStringLiteral("ここへ跳べます");
-            return screen_->lastMoveTarget() == k_ ? screen_->lastMove() : QString();
-        default:
-            return QAccessibleWidget::text(t);
+        case QAccessible::Name: return cell()->voice()->holeName(cell()->voicedHole());
+        case QAccessible::Description: return cell()->voice()->holeDescription(cell()->voicedHole());
+        default: return QAccessibleWidget::text(t);
         }
     }
 
@@ -43,7 +33,7 @@ public:
         QAccessible::State s = QAccessibleWidget::state();
         s.focusable = true;
         s.focused = widget()->hasFocus();
-        s.selected = static_cast<const PictureCell*>(widget())->hint() == PictureCell::Hint::Held;
+        s.selected = cell()->hint() == PictureCell::Hint::Held;
         return s;
     }
 
@@ -52,30 +42,148 @@ public:
     void doAction(const QString& action) override
     {
         if (action == pressAction())
-            screen_->activateHole(k_);
+            cell()->voice()->pressHole(cell()->voicedHole());
     }
 
 private:
-    PlayScreen* screen_;
-    int k_;
+    PictureCell* cell() const { return static_cast<PictureCell*>(widget()); }
+};
+
+class AnnouncementAccessible : public QAccessibleWidget {
+public:
+    explicit AnnouncementAccessible(Announcement* a) : QAccessibleWidget(a, QAccessible::Notification) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? static_cast<const Announcement*>(widget())->words() : QString();
+    }
+};
+
+// A window's button: unavailable, to a screen reader, while its window waits for
+// another one (the menu behind the version window), though it keeps its look.
+class ScreenButtonAccessible : public QAccessibleWidget {
+public:
+    ScreenButtonAccessible(QPushButton* button, const Screen* screen)
+        : QAccessibleWidget(button, QAccessible::Button), screen_(screen)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const QPushButton*>(widget())->text().remove(QLatin1Char('&'));
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (screen_->inputBlocked()) {
+            s.disabled = true;
+            s.focusable = false;
+        }
+        return s;
+    }
+
+    QStringList actionNames() const override
+    {
+        return screen_->inputBlocked() ? QStringList() : QStringList{pressAction()};
+    }
+
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction() && !screen_->inputBlocked())
+            static_cast<QPushButton*>(widget())->click();
+    }
+
+private:
+    const Screen* screen_;
+};
+
+class HiddenAccessible : public QAccessibleWidget {
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.invisible = true;
+        return s;
+    }
+};
+
+class ScreenAccessible : public QAccessibleWidget {
+public:
+    explicit ScreenAccessible(Screen* screen)
+        : QAccessibleWidget(screen, waits(screen) ? QAccessible::Dialog : QAccessible::Window)
+    {
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.modal = waits(static_cast<const Screen*>(widget()));
+        return s;
+    }
+
+private:
+    // The version window stands over the menu until it is closed.
+    static bool waits(const Screen* screen) { return screen->layout().frame == Frame::FixedTool; }
 };
 
 QAccessibleInterface* factory(const QString&, QObject* object)
 {
-    if (auto* cell = qobject_cast<PictureCell*>(object))
-        if (auto* screen = qobject_cast<PlayScreen*>(cell->parentWidget()))
-            if (const int k = screen->holeNumber(cell))
-                return new HoleAccessible(cell, screen, k);
-    // A screen is a window to the desktop; the version window, a tool window, a dialog.
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    auto* widget = static_cast<QWidget*>(object);
+    if (widget->property(kHidden).toBool())
+        return new HiddenAccessible(widget, QAccessible::StaticText);
+    if (auto* cell = qobject_cast<PictureCell*>(object); cell && cell->voice())
+        return new HoleAccessible(cell);
+    if (auto* announcement = qobject_cast<Announcement*>(object))
+        return new AnnouncementAccessible(announcement);
     if (auto* screen = qobject_cast<Screen*>(object))
-        return new QAccessibleWidget(screen, screen->layout().frame == Frame::FixedTool ? QAccessible::Dialog
-                                                                                         : QAccessible::Window);
+        return new ScreenAccessible(screen);
     if (auto* help = qobject_cast<HelpWindow*>(object))
         return new QAccessibleWidget(help, QAccessible::Window);
+    if (auto* button = qobject_cast<QPushButton*>(object))
+        if (auto* screen = qobject_cast<const Screen*>(button->window()))
+            return new ScreenButtonAccessible(button, screen);
     return nullptr;
 }
 
 } // namespace
+
+Announcement::Announcement(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Announcement"));
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(0, 0, 0, 0);
+    hide();
+}
+
+void Announcement::say(const QString& words)
+{
+    // Shown afresh each time: the showing is what makes a screen reader speak.
+    hide();
+    words_ = words;
+    show();
+}
+
+void Announcement::forget()
+{
+    hide();
+    words_.clear();
+}
+
+void keepFromScreenReaders(QWidget* label)
+{
+    label->setProperty(kHidden, true);
+    // An interface made while the label was being built would not know it.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(label); made && !dynamic_cast<HiddenAccessible*>(made))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
 
 void installAccessibility()
 {

@@ -2,6 +2,8 @@
 #include "shell/Application.h"
 
 #include "modes/Texts.h"
+#include "shell/Accessibility.h"
+#include "shell/Keys.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -155,6 +157,8 @@ void setUpApplication()
     QGuiApplication::setDesktopFileName(QStringLiteral(HOPSTONE_APP_ID));
     // Screens close and open within one event; only the shell decides when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
+    installAccessibility();
+    installKeyGuard();
     // No application-wide icon: it would become the default of every window, and the
     // title and the version window carry none. The desktop entry names the icon.
 }

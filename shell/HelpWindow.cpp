@@ -4,6 +4,7 @@
 #include "modes/Texts.h"
 
 #include "resources/BuiltinPictures.h"
+#include "shell/Keys.h"
 #include "shell/ScreenBuilder.h"
 
 #include <QKeyEvent>
@@ -71,7 +72,7 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window)
 
 void HelpWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape) {
+    if (keyAction(KeyPlace::Help, *event) == KeyAction::CloseWindow) {
         close();
         return;
     }

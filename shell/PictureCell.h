@@ -6,6 +6,8 @@
 
 namespace hop::shell {
 
+class HoleVoice;
+
 class PictureCell : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +23,14 @@ public:
     bool keyMarked() const { return keyMark_; }
     void setHint(Hint hint);
     Hint hint() const { return hint_; }
+    // A hole of a board: a screen reader hears it through its voice.
+    void setVoice(HoleVoice* voice, int k)
+    {
+        voice_ = voice;
+        voicedHole_ = k;
+    }
+    HoleVoice* voice() const { return voice_; }
+    int voicedHole() const { return voicedHole_; }
 
 Q_SIGNALS:
     void pressed(QMouseEvent* event);
@@ -44,6 +54,8 @@ private:
     bool stretch_ = false;
     bool keyMark_ = false;
     Hint hint_ = Hint::None;
+    HoleVoice* voice_ = nullptr;
+    int voicedHole_ = 0;
 };
 
 } // namespace hop::shell

@@ -8,12 +8,13 @@
 #include "resources/PictureFile.h"
 #include "resources/SoundBoard.h"
 #include "shell/Messages.h"
+#include "shell/Keys.h"
 #include "shell/PictureCell.h"
 #include "shell/ScreenBuilder.h"
 #include "shell/SteadyTimer.h"
 
-#include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -37,11 +38,23 @@ const ScreenLayout& layoutFor(Mode mode)
     return stagesLayout();
 }
 
+// A screen reader tells the play screens apart by the menu's name for each mode, where
+// their captions are all the game's name.
+QString modeName(Mode mode)
+{
+    const QLatin1String button(mode == Mode::BoardA ? "Command1" : mode == Mode::BoardB ? "Command2" : "Command3");
+    for (const ControlEntry& entry : menuLayout().controls)
+        if (entry.name == button)
+            return entry.text;
+    return {};
+}
+
 } // namespace
 
 PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource random)
     : Screen(layoutFor(mode)), mode_(mode), sounds_(sounds), controls_(*this, layout())
 {
+    setAccessibleName(modeName(mode));
     buildHoles();
     if (mode == Mode::Stages) {
         if (!random)
@@ -66,6 +79,7 @@ void PlayScreen::buildHoles()
         cell->setGeometry(twipsRect(r.left, r.top, r.width, r.height));
         cell->setStretch(true);
         cell->setVisible(false);
+        cell->setVoice(&voice_, k);
         connect(cell, &PictureCell::pressed, this, [this, k](QMouseEvent* e) { press(k, e); });
         connect(cell, &PictureCell::moved, this, [this](QMouseEvent* e) { move(e); });
         connect(cell, &PictureCell::released, this, [this](QMouseEvent* e) { release(e); });
@@ -74,10 +88,12 @@ void PlayScreen::buildHoles()
             if (dragging_ && k == dragSource_)
                 endDrag();
             // The keyboard mark never stays on a hidden hole.
-            if (k == held_)
-                endHold();
-            if (k == mark_)
-                clearMark();
+            if (k == keys_.held())
+                keys_.letGo();
+            if (k == keys_.mark())
+                keys_.leaveBoard();
+            // A hidden board is a board played out: what was said of it is over.
+            voice_.forget();
         });
         // Tab away from the mark takes it off the board.
         cell->installEventFilter(this);
@@ -116,7 +132,6 @@ PlayScreen::~PlayScreen()
     endDrag();
     // The cells go first, while the game their accessible names are read from still
     // stands; their signals and events must not reach a screen being taken down.
-    mark_ = held_ = 0;
     for (PictureCell* cell : holes_) {
         cell->disconnect(this);
         cell->removeEventFilter(this);
@@ -175,20 +190,8 @@ void PlayScreen::showReadout(Readout readout, int value)
     Q_ASSERT(label);
     if (label) {
         label->setText(QString::number(value));
-        nameReadout(readout);
+        voice_.readoutShown(readout);
     }
-}
-
-void PlayScreen::nameReadout(Readout readout)
-{
-    // Each number stands to the right of its caption; a screen reader hears them as one.
-    static const std::pair<Readout, const char*> captions[] = {
-        {Readout::PiecesLeft, "Label5"}, {Readout::TimeLeft, "Label4"}, {Readout::StageNumber, "Label6"}};
-    for (const auto& [r, caption] : captions)
-        if (r == readout)
-            if (QLabel* label = controls_.readout(readout))
-                if (auto* c = control<QLabel>(QLatin1String(caption)))
-                    label->setAccessibleName(c->text() + label->text());
 }
 
 void PlayScreen::showHoleState(int k, int state)
@@ -196,10 +199,7 @@ void PlayScreen::showHoleState(int k, int state)
     if (k >= 1 && k <= int(holeStates_.size()))
         holeStates_[static_cast<size_t>(k - 1)]->setText(QString::number(state));
     // A hole's accessible name is read from this same state.
-    if (PictureCell* cell = hole(k)) {
-        QAccessibleEvent event(cell, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&event);
-    }
+    voice_.holeStateShown(k);
 }
 
 void PlayScreen::setHolePicture(int k, bool piece)
@@ -237,8 +237,13 @@ void PlayScreen::setButtonEnabled(Button button, bool enabled)
     // START takes the focus back whenever a game ends, so Enter starts the next one, also
     // from the roulette's STOP, gone with its panel; Giveup never gets it by itself, where a
     // stray Enter would throw a game away.
-    if (enabled && button == Button::Start && (!focusWidget() || !focusWidget()->isVisible()))
+    const QWidget* focus = focusWidget();
+    if (enabled && button == Button::Start && (!focus || focus == this || !focus->isVisible()))
         w->setFocus(Qt::OtherFocusReason);
+    // A pressed START leaves the keyboard on nothing: it rests on the screen itself,
+    // named for its mode, until the board or a button takes it.
+    if (!enabled && !focusWidget())
+        setFocus(Qt::OtherFocusReason);
 }
 
 void PlayScreen::setScreenEnabled(bool enabled)
@@ -274,7 +279,7 @@ void PlayScreen::stopTimer(TimerId id)
 void PlayScreen::showMessage(const std::string& text)
 {
     endDrag();
-    endHold();
+    keys_.letGo();
     shell::showMessage(QString::fromStdString(text), this);
 }
 
@@ -291,6 +296,46 @@ void PlayScreen::playSound(const std::string& file)
 void PlayScreen::closeScreen()
 {
     closeFromProgram();
+}
+
+bool PlayScreen::boardOpen() const
+{
+    if (inputBlocked() || !game_->screenEnabled() || dragging_)
+        return false;
+    // The roulette panel stands over the board.
+    const QWidget* panel = controls_.overlay(Overlay::RoulettePanel);
+    return !(panel && panel->isVisible());
+}
+
+void PlayScreen::dropOn(int t)
+{
+    if (const board::JumpEntry* jump = game_->jumpOnDrop(t))
+        voice_.jumped(*jump, t, game_->board().count() - 1);
+    game_->drop(t);
+}
+
+void PlayScreen::keyPressEvent(QKeyEvent* event)
+{
+    if (!keys_.key(keyAction(KeyPlace::Board, *event)))
+        Screen::keyPressEvent(event);
+}
+
+bool PlayScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (inputBlocked())
+        return Screen::eventFilter(watched, event);
+    // The arrows reach the board from a button too; Enter and Space stay the button's.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched))
+        return keys_.key(keyAction(KeyPlace::Board, *static_cast<QKeyEvent*>(event)));
+    if (event->type() == QEvent::FocusOut && keys_.mark() && watched == hole(keys_.mark())) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        // Another window (a message, the help) borrows the keyboard and gives it back;
+        // a move of the mark goes from hole to hole. Anything else leaves the board.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            !holeNumber(QApplication::focusWidget()))
+            keys_.leaveBoard();
+    }
+    return false;
 }
 
 void PlayScreen::closeStep()

@@ -4,7 +4,9 @@
 
 #include "modes/PlayMode.h"
 #include "modes/Roulette.h"
+#include "shell/BoardVoice.h"
 #include "shell/GameControls.h"
+#include "shell/KeyboardMark.h"
 #include "shell/Screen.h"
 
 #include <QCursor>
@@ -39,17 +41,16 @@ public:
     PictureCell* hole(int k) const;
     QTimer* timer(modes::TimerId id) const { return controls_.timer(id); }
     bool dragging() const { return dragging_; }
-    // The hole under the keyboard mark (0: the mark is off the board), and the hole whose
-    // piece the keyboard holds (0: none).
-    int keyMark() const { return mark_; }
-    int keyHeld() const { return held_; }
+    // The hole under the keyboard mark (0: the mark is off the board).
+    int keyMark() const { return keys_.mark(); }
+    KeyboardMark& keys() { return keys_; }
+    const BoardVoice& voice() const { return voice_; }
     // Hole k's number on this screen, 0 for any other widget.
     int holeNumber(const QWidget* cell) const;
-    // Enter on hole k: pick up, drop or put back. A screen reader's press comes here too.
-    void activateHole(int k);
-    // The last move in words, and the hole it landed in.
-    const QString& lastMove() const { return lastMove_; }
-    int lastMoveTarget() const { return lastMoveTarget_; }
+    // Whether a key or a screen reader may play on the board now.
+    bool boardOpen() const;
+    // The drop of a release or a key; a move is told to a screen reader before it runs.
+    void dropOn(int t);
 
     // ScreenPort
     void showReadout(modes::Readout readout, int value) override;
@@ -85,20 +86,8 @@ private:
     int holeAt(const QPointF& globalPos) const;
     void endDrag();
     QCursor cursorFor(board::DragIcon icon) const;
-    // The drop of a release or a key, told to a screen reader before it runs.
-    void dropOn(int t);
-    // The readouts keep their captions when a screen reader reads them.
-    void nameReadout(modes::Readout readout);
     template <class Action>
     void withTimer(modes::TimerId id, Action action);
-
-    // Keyboard play (PlayScreenKeys.cpp).
-    bool boardKey(QKeyEvent* event);
-    bool boardOpen() const;
-    void setMark(int k);
-    void clearMark();
-    void putBack();
-    void endHold();
 
     modes::Mode mode_;
     resources::SoundBoard& sounds_;
@@ -115,10 +104,8 @@ private:
     bool overrideCursor_ = false;
     int dragSource_ = 0;
     int over_ = 0;
-    int mark_ = 0;
-    int held_ = 0;
-    QString lastMove_;
-    int lastMoveTarget_ = 0;
+    BoardVoice voice_{*this};
+    KeyboardMark keys_{*this, voice_};
 };
 
 } // namespace hop::shell

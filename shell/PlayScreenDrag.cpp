@@ -41,7 +41,7 @@ void PlayScreen::press(int k, QMouseEvent* event)
     event->accept();
     // The pointer takes over from a piece the keyboard holds.
     if (!dragging_)
-        endHold();
+        keys_.letGo();
     if (dragging_ || !game_->pickUp(k))
         return;
     dragging_ = true;

@@ -2,14 +2,15 @@
 #include "shell/Screen.h"
 
 #include "resources/BuiltinPictures.h"
-#include "shell/Accessibility.h"
 #include "shell/FrameExtents.h"
 #include "shell/ScreenBuilder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
@@ -52,7 +53,6 @@ Screen::Screen(const ScreenLayout& layout, QWidget* owner) : QWidget(nullptr, fl
         winId();
         windowHandle()->setTransientParent(owner->windowHandle());
     }
-    installAccessibility();
     setObjectName(layout.name);
     setWindowTitle(layout.caption);
     setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
@@ -149,6 +149,16 @@ void Screen::setInputBlocked(bool blocked, QWidget* over)
         qApp->installEventFilter(this);
     else
         qApp->removeEventFilter(this);
+    // Its buttons keep their look, but a screen reader is told they are unavailable.
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.disabled = true;
+        changed.focusable = true;
+        for (QPushButton* button : findChildren<QPushButton*>()) {
+            QAccessibleStateChangeEvent event(button, changed);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
 }
 
 void Screen::changeEvent(QEvent* event)

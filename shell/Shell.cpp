@@ -5,11 +5,13 @@
 #include "modes/Texts.h"
 #include "resources/BuiltinPictures.h"
 #include "shell/HelpWindow.h"
+#include "shell/Keys.h"
 #include "shell/Messages.h"
 #include "shell/PictureCell.h"
 #include "shell/Screen.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QPushButton>
@@ -34,16 +36,14 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        switch (keyAction(KeyPlace::Version, *event)) {
+        case KeyAction::PressOk:
             if (auto* ok = control<QPushButton>(QStringLiteral("Command1")))
                 ok->click();
             return;
+        case KeyAction::CloseWindow: close(); return;
+        default: Screen::keyPressEvent(event);
         }
-        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-            close();
-            return;
-        }
-        Screen::keyPressEvent(event);
     }
 };
 
@@ -56,20 +56,10 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Space:
-        case Qt::Key_Escape:
-            if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-                close();
-                return;
-            }
-            break;
-        default:
-            break;
-        }
-        Screen::keyPressEvent(event);
+        if (keyAction(KeyPlace::Title, *event) == KeyAction::PassTitle)
+            close();
+        else
+            Screen::keyPressEvent(event);
     }
 };
 
@@ -93,6 +83,9 @@ void Shell::start()
 {
     auto* title = new TitleScreen;
     title_ = title;
+    // The caption is empty; a screen reader is told what the window is and how to pass it.
+    title->setAccessibleName(QString::fromUtf8(modes::texts::kApplicationTitle) +
+                             QStringLiteral(" タイトル：Enter、Space または Escape キーでメニューへ"));
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
     picture->setPicture(resources::titlePicture(pictureScale(title)));
     // A click is a left press and its release on the picture: another button, or a
@@ -180,7 +173,7 @@ void Shell::openPlay(modes::Mode kind)
 
 void Shell::offerHelp(Screen* screen)
 {
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), screen);
+    auto* f1 = new QShortcut(helpKey(), screen);
     connect(f1, &QShortcut::activated, this, [this, screen] {
         if (!screen->inputBlocked())
             showHelp(screen);
@@ -233,6 +226,10 @@ void Shell::openVersion()
     QImage picture = resources::programIcon(32 * scale);
     picture.setDevicePixelRatio(scale);
     icon->setPicture(picture);
+    icon->setAccessibleName(QString::fromUtf8(modes::texts::kApplicationTitle) + QStringLiteral(" のアイコン"));
+    // Read with the caption as the window opens (a screen reader skips a two-word line).
+    if (auto* line = window->control<QLabel>(QStringLiteral("Label1")))
+        window->setAccessibleName(window->windowTitle() + QLatin1Char(' ') + line->text());
     connect(window->control<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, window,
             [window] { window->close(); });
     connect(window, &Screen::closed, this, [this] {

@@ -21,6 +21,21 @@ QPushButton* button(QWidget* screen, const char* name)
     return screen->findChild<QPushButton*>(QLatin1String(name));
 }
 
+QAccessible::State stateOf(QWidget* w)
+{
+    return QAccessible::queryAccessibleInterface(w)->state();
+}
+
+// A key held down: X repeats it as a release and a press with one time stamp each time.
+void repeatKey(QWidget* w, Qt::Key key, ulong time)
+{
+    for (QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        event.setTimestamp(time);
+        QApplication::sendEvent(w, &event);
+    }
+}
+
 QImage cursorImage()
 {
     const QCursor* c = QGuiApplication::overrideCursor();
@@ -38,6 +53,8 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
 {
     shell->start();
     auto* picture = shell->title()->control<shell::PictureCell>(QStringLiteral("Image1"));
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(shell->title(), &held);
     // Only a left click closes the title: not a right press, nor a press let go off the picture.
     QTest::mouseClick(picture, Qt::RightButton);
     QTest::mousePress(picture, Qt::LeftButton);
@@ -49,6 +66,9 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
     EXPECT_FALSE(shell->title());
     ASSERT_TRUE(shell->menu());
     EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav"}));
+    repeatKey(button(shell->menu(), "Command1"), Qt::Key_Return, 2000);  // a key held from the title
+    settle();
+    ASSERT_TRUE(shell->menu());
 
     const struct {
         const char* button;
@@ -59,10 +79,14 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
     for (const auto& m : modes) {
         SCOPED_TRACE(m.button);
         shell->sounds().clearLog();
+        const QString name = button(shell->menu(), m.button)->text();
         shell::PlayScreen* screen = openFromMenu(m.button);
         ASSERT_TRUE(screen);
         EXPECT_FALSE(shell->menu());
         EXPECT_EQ(screen->windowTitle(), "Hopstone");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(screen)->text(QAccessible::Name), name);
+        repeatKey(button(screen, "Command1"), Qt::Key_Return, 3000);  // held from the menu: START stays up
+        EXPECT_FALSE(screen->inputBlocked());
         QTest::mouseClick(button(screen, "Command1"), Qt::LeftButton);
         ASSERT_TRUE(screen->inputBlocked());
         closeBox(screen);  // ignored while the holes are revealed
@@ -102,6 +126,9 @@ TEST_F(ShellTest, TheVersionWindowHoldsTheMenuUntilEnterOrEscapeAndTheMenuEndsTh
         EXPECT_TRUE(shell->version()->control<shell::PictureCell>(QStringLiteral("Picture1"))->hasPicture());
         ASSERT_TRUE(shell->menu()->inputBlocked());
         EXPECT_TRUE(button(shell->menu(), "Command1")->isEnabled()) << "nothing greys";
+        EXPECT_TRUE(stateOf(button(shell->menu(), "Command1")).disabled) << "but a screen reader hears it waits";
+        EXPECT_TRUE(stateOf(shell->version()).modal);
+        EXPECT_TRUE(QAccessible::queryAccessibleInterface(shell->version())->text(QAccessible::Name).endsWith("Version" HOPSTONE_VERSION));
         QTest::mouseClick(button(shell->menu(), "Command1"), Qt::LeftButton);
         closeBox(shell->menu());
         settle();
@@ -112,6 +139,7 @@ TEST_F(ShellTest, TheVersionWindowHoldsTheMenuUntilEnterOrEscapeAndTheMenuEndsTh
         EXPECT_FALSE(shell->version());
         EXPECT_FALSE(shell->menu()->inputBlocked());
         EXPECT_EQ(QApplication::focusWidget(), button(shell->menu(), "Command4")) << "the keyboard carries on";
+        EXPECT_FALSE(stateOf(button(shell->menu(), "Command1")).disabled);
     }
     EXPECT_EQ(shell->sounds().log(), QStringList(2, "001.wav")) << "the version window itself is silent";
     QTest::mouseClick(button(shell->menu(), "Command5"), Qt::LeftButton);
@@ -238,6 +266,7 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
     ASSERT_TRUE(screen);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(screen)->role(), QAccessible::Window);
     key(Qt::Key_Space);  // START
+    EXPECT_EQ(said(QApplication::focusWidget()), "ボード - A") << "the keyboard rests on the named screen";
     for (int i = 0; i < 9; ++i)
         screen->game().revealTick();
     for (Qt::Key k : {Qt::Key_Down, Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape, Qt::Key_Tab})
@@ -248,6 +277,7 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
         screen->game().revealTick();
     EXPECT_EQ(said(screen->hole(1)) + said(screen->hole(4)), "穴 1：空き穴 4：駒あり");
     EXPECT_EQ(said(screen->control(QStringLiteral("Label2"))), "残り駒数：20");
+    EXPECT_TRUE(stateOf(screen->control(QStringLiteral("Label5"))).invisible) << "the caption is read once, with its number";
 
     auto walkTo = [&](int k) {
         for (int guard = 0; screen->keyMark() != k && guard < 12; ++guard) {
@@ -269,16 +299,21 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
         key(Qt::Key_Space);
         ASSERT_EQ(text(screen, "Label1"), QString::number(j.from));
         EXPECT_EQ(screen->hole(j.to)->hint(), shell::PictureCell::Hint::Target);
+        EXPECT_TRUE(screen->voice().lastSaid().startsWith(QStringLiteral("穴 %1 の駒を持ち上げました").arg(j.from)));
         if (i == 0) {
+            repeatKey(screen->hole(j.from), Qt::Key_Space, 1000);  // held: the piece stays up
+            EXPECT_EQ(text(screen, "Label1"), QString::number(j.from));
             key(Qt::Key_Escape);  // put back, then taken up again
             EXPECT_EQ(screen->hole(j.to)->hint(), shell::PictureCell::Hint::None);
+            EXPECT_EQ(screen->voice().lastSaid(), QStringLiteral("穴 %1 に駒を戻しました").arg(j.from));
             key(Qt::Key_Return);
         }
         walkTo(j.to);
         key(Qt::Key_Return);
         if (i == 0) {
             EXPECT_EQ(said(screen->hole(j.to)) + said(screen->hole(j.over)), QStringLiteral("穴 %1：駒あり穴 %2：空き").arg(j.to).arg(j.over));
-            EXPECT_TRUE(said(screen->hole(j.to), QAccessible::Description).endsWith("残り駒数：19"));
+            EXPECT_EQ(screen->voice().lastSaid(), QStringLiteral("%1 から %2 へ、%3 を跳び越えました。残り駒数：19").arg(j.from).arg(j.to).arg(j.over));
+            EXPECT_EQ(said(screen->hole(j.to), QAccessible::Description), "");
             EXPECT_EQ(said(screen->control(QStringLiteral("Label2"))), "残り駒数：19");
             key(Qt::Key_Tab);  // off the board to Giveup, and back by an arrow
             EXPECT_EQ(screen->keyMark(), 0);
@@ -290,6 +325,7 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
     EXPECT_EQ(messages, QStringList{"クリア！おめでとう。"});
     EXPECT_EQ(shell->sounds().log(), QStringList(23, "001.wav")) << "the menu button, START and the reveal";
     EXPECT_EQ(screen->keyMark(), 0) << "the mark left the hidden board";
+    EXPECT_EQ(screen->voice().lastSaid(), "") << "nothing is said of a board played out";
     key(Qt::Key_Down);
     EXPECT_EQ(screen->keyMark(), 0);
     EXPECT_EQ(QApplication::focusWidget(), button(screen, "Command1")) << "Enter starts the next game";

@@ -1,0 +1,45 @@
+// What a screen reader is told of a play screen: each hole by number and content, the
+// readouts with their captions, and the game's moves as they happen.
+#pragma once
+
+#include "modes/ScreenPort.h"
+#include "shell/Accessibility.h"
+
+#include <vector>
+
+namespace hop::board {
+struct JumpEntry;
+}
+
+namespace hop::shell {
+
+class PlayScreen;
+
+class BoardVoice : public HoleVoice {
+public:
+    explicit BoardVoice(PlayScreen& screen);
+
+    QString holeName(int k) const override;
+    QString holeDescription(int k) const override;
+    void pressHole(int k) override;
+
+    // Spoken as they happen.
+    void pickedUp(int k, const std::vector<int>& reachable);
+    void putBack(int k);
+    // Said before the drop runs: a drop may end the game with a message and a new board.
+    void jumped(const board::JumpEntry& jump, int to, int piecesLeft);
+    // A new board, a Giveup or a new stage: what was said is of the last one.
+    void forget();
+    const QString& lastSaid() const;
+
+    // A readout is read with its caption, and the caption is not read again by itself.
+    void readoutShown(modes::Readout readout);
+    // A hole's name follows its state.
+    void holeStateShown(int k);
+
+private:
+    PlayScreen& screen_;
+    Announcement* announcement_;
+};
+
+} // namespace hop::shell

@@ -1,0 +1,132 @@
+// The keys act only where the game gives them no other meaning.
+#include "shell/KeyboardMark.h"
+
+#include "shell/BoardVoice.h"
+#include "shell/PictureCell.h"
+#include "shell/PlayScreen.h"
+
+namespace hop::shell {
+
+using board::Arrow;
+using board::DragOver;
+
+KeyboardMark::KeyboardMark(PlayScreen& screen, BoardVoice& voice) : screen_(screen), voice_(voice) {}
+
+bool KeyboardMark::key(KeyAction action)
+{
+    if (!screen_.boardOpen())
+        return false;
+    const board::Board& board = screen_.game().board();
+    auto arrow = [&](Arrow a) {
+        const int next = mark_ ? board.layout().step(mark_, a) : board.layout().centreHole();
+        if (next && board.shown(next))
+            setMark(next);
+        // At the edge of the board the arrow still belongs to the board.
+        return mark_ != 0;
+    };
+    switch (action) {
+    case KeyAction::MarkLeft: return arrow(Arrow::Left);
+    case KeyAction::MarkRight: return arrow(Arrow::Right);
+    case KeyAction::MarkUp: return arrow(Arrow::Up);
+    case KeyAction::MarkDown: return arrow(Arrow::Down);
+    case KeyAction::Activate:
+        if (!mark_)
+            return false;
+        activate(mark_);
+        return true;
+    case KeyAction::PutBack:
+        if (!held_)
+            return false;
+        putBack();
+        return true;
+    default: return false;
+    }
+}
+
+void KeyboardMark::setMark(int k)
+{
+    if (k == mark_)
+        return;
+    const int old = mark_;
+    mark_ = k;
+    if (old)
+        screen_.hole(old)->setKeyMark(false);
+    screen_.hole(k)->setKeyMark(true);
+    // The focus goes with the mark, so a screen reader reads each hole as it is reached.
+    screen_.hole(k)->setFocus(Qt::OtherFocusReason);
+    // A held piece carried across the board gets the feedback a pointer would.
+    if (held_) {
+        if (old)
+            screen_.game().dragOver(old, DragOver::Leave);
+        screen_.game().dragOver(k, DragOver::Enter);
+    }
+}
+
+void KeyboardMark::activate(int k)
+{
+    modes::PlayMode& game = screen_.game();
+    if (!screen_.boardOpen() || !game.board().shown(k))
+        return;
+    setMark(k);
+    if (held_) {
+        const int source = held_;
+        letGo();
+        // As a release over hole k: the drop makes all its tests itself, and may end the game.
+        if (game.jumpOnDrop(k)) {
+            screen_.dropOn(k);
+            return;
+        }
+        screen_.dropOn(k);
+        if (k == source || game.board().hole(k) != 1) {
+            voice_.putBack(source);
+            return;
+        }
+    }
+    if (!game.pickUp(k))
+        return;
+    held_ = k;
+    screen_.hole(k)->setHint(PictureCell::Hint::Held);
+    // Marked as the drop cursor marks them for the pointer.
+    const std::vector<int> reachable = game.reachableHoles();
+    for (int t : reachable)
+        screen_.hole(t)->setHint(PictureCell::Hint::Target);
+    game.dragOver(k, DragOver::Enter);
+    voice_.pickedUp(k, reachable);
+}
+
+void KeyboardMark::putBack()
+{
+    const int source = held_;
+    letGo();
+    // As the pointer leaving the hole it is over before a release away from every hole.
+    if (source && mark_)
+        screen_.game().dragOver(mark_, DragOver::Leave);
+    if (source)
+        voice_.putBack(source);
+}
+
+void KeyboardMark::letGo()
+{
+    if (!held_)
+        return;
+    held_ = 0;
+    for (int k = 1; PictureCell* cell = screen_.hole(k); ++k)
+        cell->setHint(PictureCell::Hint::None);
+}
+
+void KeyboardMark::leaveBoard()
+{
+    if (held_)
+        putBack();
+    if (!mark_)
+        return;
+    PictureCell* cell = screen_.hole(mark_);
+    mark_ = 0;
+    cell->setKeyMark(false);
+    // Off the board the keyboard rests on the screen itself, named for its mode, until
+    // START takes it again.
+    if (cell->hasFocus() || screen_.focusWidget() == cell)
+        screen_.setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace hop::shell

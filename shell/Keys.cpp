@@ -1,0 +1,121 @@
+#include "shell/Keys.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace hop::shell {
+
+namespace {
+
+struct Binding {
+    KeyPlace place;
+    int key;
+    KeyAction action;
+};
+
+// Return and Enter are one key to a player: the main keyboard's and the keypad's.
+constexpr Binding kBindings[] = {
+    // Passed as a dialog is, for a player without a mouse.
+    {KeyPlace::Title, Qt::Key_Return, KeyAction::PassTitle},
+    {KeyPlace::Title, Qt::Key_Enter, KeyAction::PassTitle},
+    {KeyPlace::Title, Qt::Key_Space, KeyAction::PassTitle},
+    {KeyPlace::Title, Qt::Key_Escape, KeyAction::PassTitle},
+    {KeyPlace::Version, Qt::Key_Return, KeyAction::PressOk},
+    {KeyPlace::Version, Qt::Key_Enter, KeyAction::PressOk},
+    {KeyPlace::Version, Qt::Key_Escape, KeyAction::CloseWindow},
+    {KeyPlace::Help, Qt::Key_Escape, KeyAction::CloseWindow},
+    {KeyPlace::Board, Qt::Key_Left, KeyAction::MarkLeft},
+    {KeyPlace::Board, Qt::Key_Right, KeyAction::MarkRight},
+    {KeyPlace::Board, Qt::Key_Up, KeyAction::MarkUp},
+    {KeyPlace::Board, Qt::Key_Down, KeyAction::MarkDown},
+    {KeyPlace::Board, Qt::Key_Return, KeyAction::Activate},
+    {KeyPlace::Board, Qt::Key_Enter, KeyAction::Activate},
+    {KeyPlace::Board, Qt::Key_Space, KeyAction::Activate},
+    {KeyPlace::Board, Qt::Key_Escape, KeyAction::PutBack},
+};
+
+bool repeats(KeyAction action)
+{
+    return action == KeyAction::MarkLeft || action == KeyAction::MarkRight || action == KeyAction::MarkUp ||
+           action == KeyAction::MarkDown;
+}
+
+// Keys that press, pass or close something: held down, they act once.
+bool actsOnce(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_Escape;
+}
+
+// Qt marks a repeat by the next press reaching the same window as the release before it;
+// a held key that closes one window and opens another goes unmarked there. X gives a
+// repeat's release and press one time stamp, which no two strokes of a finger share.
+// With a screen reader listening, Qt's accessibility bridge takes every key event first and
+// sends it on later as a copy without its time stamp: the guard puts itself in front of
+// the bridge, and lets such copies pass as they are.
+class KeyGuard : public QObject, public QAccessible::ActivationObserver {
+public:
+    using QObject::QObject;
+
+    void accessibilityActiveChanged(bool active) override
+    {
+        // The bridge installs its filter as it becomes active; the last one installed is asked first.
+        if (active)
+            QTimer::singleShot(0, this, [this] { qApp->installEventFilter(this); });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return false;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (!actsOnce(key->key()))
+            return false;
+        if (qEnvironmentVariableIsSet("HOPDEBUG")) fprintf(stderr, "%s key %x ts %llu rep %d\n", event->type() == QEvent::KeyPress ? "press" : "release", key->key(), (unsigned long long)key->timestamp(), key->isAutoRepeat());
+        if (key->timestamp() == 0)
+            return key->isAutoRepeat();
+        if (event->type() == QEvent::KeyRelease) {
+            releasedAt_[key->key()] = key->timestamp();
+            return key->isAutoRepeat();
+        }
+        const auto released = releasedAt_.constFind(key->key());
+        const bool repeat = released != releasedAt_.cend() && key->timestamp() == *released;
+        return key->isAutoRepeat() || repeat;
+    }
+
+private:
+    QHash<int, quint64> releasedAt_;
+};
+
+} // namespace
+
+KeyAction keyAction(KeyPlace place, const QKeyEvent& event)
+{
+    // With Ctrl, Alt or the logo key held, a key belongs to the desktop.
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return KeyAction::None;
+    for (const Binding& b : kBindings)
+        if (b.place == place && b.key == event.key())
+            return event.isAutoRepeat() && !repeats(b.action) ? KeyAction::None : b.action;
+    return KeyAction::None;
+}
+
+QKeySequence helpKey()
+{
+    return QKeySequence(Qt::Key_F1);
+}
+
+void installKeyGuard()
+{
+    static KeyGuard* guard = nullptr;
+    if (!guard) {
+        guard = new KeyGuard(qApp);
+        qApp->installEventFilter(guard);
+        QAccessible::installActivationObserver(guard);
+    }
+}
+
+} // namespace hop::shell

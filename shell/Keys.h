@@ -1,0 +1,44 @@
+// What each key does on each screen of the game, in one table: to add or change a key,
+// this is the only place to read.
+#pragma once
+
+#include <QKeySequence>
+
+class QKeyEvent;
+
+namespace hop::shell {
+
+// Where a key lands.
+enum class KeyPlace {
+    Title,    // the title picture
+    Version,  // the version window, wherever its focus is
+    Help,     // the help window
+    Board,    // a play screen's board, where the game gives the key no other meaning
+};
+
+enum class KeyAction {
+    None,
+    PassTitle,    // close the title and go on to the menu
+    PressOk,      // the version window's OK, wherever the focus is
+    CloseWindow,  // as the window's close box
+    MarkLeft,
+    MarkRight,
+    MarkUp,
+    MarkDown,
+    Activate,  // the hole under the mark: pick up, drop or put back
+    PutBack,   // a held piece goes back to its hole
+};
+
+// The action of a key pressed in a place; None when the key is not the game's there
+// (the widget with the focus then handles it as usual). A held key repeats only the
+// marks' moves: a repeated Enter never passes a screen, starts a game or picks up again.
+KeyAction keyAction(KeyPlace place, const QKeyEvent& event);
+
+// F1, on the menu and every play screen, opens the help.
+QKeySequence helpKey();
+
+// Once, at application set-up: a held Enter, Space or Escape acts once, on the screen
+// where it went down; its repeats reach no button, box or screen.
+void installKeyGuard();
+
+} // namespace hop::shell

@@ -1,0 +1,111 @@
+#!/bin/bash
+# A blind player's game: Orca listens on a private X display, session bus and
+# accessibility bus while a whole Board A game is played by keys, and every line it
+# speaks is read back from its debug log. Held keys are held as a player holds them,
+# with the X server's own auto-repeat. Everything started here is stopped by its PID.
+# Usage: orca.sh <folder of H_Stone and its four files> <key plan program>
+set -u
+game=$1
+plan=$2
+scratch=$(mktemp -d)
+pids=()
+stop() {
+    kill "${pids[@]}" 2>/dev/null
+    wait "${pids[@]}" 2>/dev/null
+    [ -n "${KEEP:-}" ] && echo "kept $scratch" >&2 || rm -rf "$scratch"
+}
+trap stop EXIT
+fail() {
+    echo "FAILED: $*" >&2
+    echo "--- the last lines Orca spoke:" >&2
+    spoken | tail -n 25 >&2
+    tail -n 5 "$scratch/orca.out" >&2
+    exit 1
+}
+spoken() { grep -a "SPEECH OUTPUT: " "$scratch/orca.log" 2>/dev/null; }
+count() { spoken | grep -c -F -- "$1"; }
+# Waits until Orca has spoken a line holding $1 at least $2 times (once by default); a
+# busy machine gets half a minute.
+heard() {
+    for _ in $(seq 600); do
+        [ "$(count "$1")" -ge "${2:-1}" ] && return 0
+        sleep 0.05
+    done
+    fail "Orca never said \"$1\" (${2:-1} times)"
+}
+key() { xdotool key "$1"; }
+hold() { xdotool keydown "$1"; sleep 1.5; xdotool keyup "$1"; }
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 250); do grep -q . "$scratch/display" && break; sleep 0.02; done
+export DISPLAY=":$(head -n 1 "$scratch/display")"
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+session=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || fail "no session bus"
+export DBUS_SESSION_BUS_ADDRESS=$(echo "$session" | sed -n 1p)
+pids+=("$(echo "$session" | sed -n 2p)")
+export HOME=$scratch/home XDG_RUNTIME_DIR=$scratch/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 250); do
+    dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1 && break
+    sleep 0.02
+done
+# Orca as its launcher starts it, but with its log written line by line, to be read as it
+# speaks, and beside any Orca of the developer's own (the launcher refuses to start a
+# second one for the same user).
+env -u XDG_RUNTIME_DIR /usr/bin/python3 - "$scratch/orca.log" >"$scratch/orca.out" 2>&1 <<'PY' &
+import builtins, runpy, sys
+log = sys.argv[1]
+sys.argv = ["orca", "--debug-file=" + log]
+plain_open = builtins.open
+builtins.open = lambda f, mode="r", *a, **k: plain_open(f, mode, 1) if f == log else plain_open(f, mode, *a, **k)
+launcher = runpy.run_path("/usr/bin/orca", run_name="orca_launcher")
+launcher["main"].__globals__["otherOrcas"] = lambda: []
+sys.exit(launcher["main"]())
+PY
+pids+=($!)
+heard "Screen reader on."
+# Started as a player starts it: nothing tells Qt to speak but the screen reader itself.
+(cd "$game" && exec env -u QT_QPA_PLATFORM -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON ./H_Stone) >/dev/null 2>&1 &
+pids+=($!)
+
+heard "タイトル：Enter、Space または Escape キーでメニューへ"
+hold Return  # passes the title, and nothing more
+heard "ボード - A push button"
+sleep 1
+[ "$(count "ボード - A frame")" = 0 ] || fail "a held Return opened a mode from the menu"
+hold Return  # opens Board A, but does not press START
+heard "ボード - A frame"
+heard "START push button"
+sleep 1
+[ "$(count "ボード - A frame")" = 1 ] || fail "a held Return pressed START"
+key Return
+heard "ボード - A frame" 2  # the keyboard rests on the screen, named for its mode
+sleep 2                     # the reveal
+
+first=1
+while IFS=$'\t' read -r k words; do
+    before=$(count "$words")
+    if [ $first = 1 ] && [ "$k" = Return ]; then
+        hold Return  # picks up once, never puts down and picks up again
+        heard "$words"
+        sleep 1
+        [ "$(count "$words")" = 1 ] && [ "$(count "に駒を戻しました")" = 0 ] || fail "a held Return acted twice on a hole"
+        key Escape
+        heard "に駒を戻しました"
+        key Return
+        before=1
+        first=0
+    else
+        key "$k"
+    fi
+    heard "$words" $((before + 1))
+done < <("$plan")
+heard "クリア！おめでとう。"
+key Return
+heard "START push button" 2
+! grep -q "bad content sent to speak" "$scratch/orca.log" || fail "Orca was sent something other than words"
+echo "Orca spoke $(spoken | wc -l) lines; every move, pick-up, put-back and the clear among them"
