@@ -17,11 +17,6 @@ enum class Button { Start, Giveup, Stop };
 enum class Overlay { RetestMarker, RoulettePanel };
 enum class TimerId { Reveal, Countdown, Spin };
 
-inline constexpr Readout kReadouts[] = {Readout::PiecesLeft,  Readout::DragSource, Readout::TimeLeft,
-                                        Readout::RevealCount, Readout::StageNumber, Readout::PlayFlag,
-                                        Readout::RouletteDigit};
-inline constexpr Button kButtons[] = {Button::Start, Button::Giveup, Button::Stop};
-inline constexpr Overlay kOverlays[] = {Overlay::RetestMarker, Overlay::RoulettePanel};
 inline constexpr TimerId kTimers[] = {TimerId::Reveal, TimerId::Countdown, TimerId::Spin};
 
 class ScreenPort : public board::BoardView {

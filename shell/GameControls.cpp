@@ -1,5 +1,5 @@
-// A role that is not on the screen yields null: the layout tests check that every
-// role a mode may write is there, with a widget of the right kind.
+// A role that is not on the screen yields null, and the screen's write to it asserts:
+// a mode writes only the controls its layout gives it a role for.
 #include "shell/GameControls.h"
 
 #include <QLabel>

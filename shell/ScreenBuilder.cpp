@@ -54,10 +54,9 @@ void applyColours(QWidget* w, const ControlEntry& entry, QPalette::ColorRole bac
     w->setPalette(palette);
 }
 
-QWidget* makeControl(QWidget* parent, const ControlEntry& entry, const FontStyle& baseFont,
-                     std::vector<std::pair<int, QWidget*>>& ordered)
+// The widget of the entry's kind with what only that kind has; a timer is no widget.
+QWidget* newControl(QWidget* parent, const ControlEntry& entry)
 {
-    QWidget* w = nullptr;
     switch (entry.kind) {
     case ControlKind::Timer: {
         auto* timer = new QTimer(parent);
@@ -71,24 +70,21 @@ QWidget* makeControl(QWidget* parent, const ControlEntry& entry, const FontStyle
         label->setAlignment(alignment(entry.align));
         label->setWordWrap(entry.wrap);
         applyColours(label, entry, QPalette::Window, QPalette::WindowText);
-        w = label;
-        break;
+        return label;
     }
     case ControlKind::Button: {
         auto* button = new QPushButton(entry.text, parent);
         // Enter presses the focused button, as Space does.
         button->setAutoDefault(!entry.defaultButton);
         button->setDefault(entry.defaultButton);
-        w = button;
-        break;
+        return button;
     }
     case ControlKind::TextBox: {
         auto* edit = new QLineEdit(entry.text, parent);
         edit->setReadOnly(true);
         edit->setCursorPosition(0);
         applyColours(edit, entry, QPalette::Base, QPalette::Text);
-        w = edit;
-        break;
+        return edit;
     }
     case ControlKind::Picture:
     case ControlKind::PictureBox: {
@@ -96,16 +92,24 @@ QWidget* makeControl(QWidget* parent, const ControlEntry& entry, const FontStyle
         cell->setStretch(entry.stretch);
         if (entry.kind == ControlKind::PictureBox)
             cell->setFocusPolicy(Qt::StrongFocus);
-        w = cell;
-        break;
+        return cell;
     }
     case ControlKind::Panel: {
         auto* panel = new QWidget(parent);
         applyColours(panel, entry, QPalette::Window, QPalette::WindowText);
-        w = panel;
-        break;
+        return panel;
     }
     }
+    return nullptr;
+}
+
+// What every control has: name, place, font, state, and its stop in the tab order.
+QWidget* makeControl(QWidget* parent, const ControlEntry& entry, const FontStyle& baseFont,
+                     std::vector<std::pair<int, QWidget*>>& ordered)
+{
+    QWidget* w = newControl(parent, entry);
+    if (!w)
+        return nullptr;
     w->setObjectName(entry.name);
     w->setGeometry(twipsRect(entry.left, entry.top, entry.width, entry.height));
     w->setFont(gameFont(entry.font.value_or(baseFont)));
