@@ -69,7 +69,7 @@ PY
 pids+=($!)
 heard "Screen reader on."
 # Started as a player starts it: nothing tells Qt to speak but the screen reader itself.
-(cd "$game" && exec env -u QT_QPA_PLATFORM -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON ./H_Stone) >/dev/null 2>&1 &
+(cd "$game" && exec env -u WAYLAND_DISPLAY -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON QT_QPA_PLATFORM=xcb ./H_Stone) >/dev/null 2>&1 &
 pids+=($!)
 
 heard "タイトル：Enter、Space または Escape キーでメニューへ"
