@@ -76,8 +76,20 @@ void showMessage(const QString& text, QWidget* owner)
         grid->addItem(new QSpacerItem(captionWidth(box->font(), caption), 0), grid->rowCount(), 0, 1,
                       grid->columnCount());
     // A window manager may leave a newly mapped box unfocused (its user time older than
-    // the screen's); Enter must reach OK without a click.
-    QTimer::singleShot(0, box, [box] { box->activateWindow(); });
+    // the screen's, or asked before the box was mapped on a busy machine); Enter must reach
+    // OK without a click, so it is asked again until the box has the keyboard.
+    auto* activation = new QTimer(box);
+    activation->setInterval(100);
+    QObject::connect(activation, &QTimer::timeout, box, [box, activation] {
+        if (box->isActiveWindow())
+            activation->stop();
+        else
+            box->activateWindow();
+    });
+    QTimer::singleShot(0, box, [box, activation] {
+        box->activateWindow();
+        activation->start();
+    });
     box->exec();
     delete box.data();
 }

@@ -118,30 +118,45 @@ TEST_F(ShellTest, APlayScreenKeepsItsLookDuringTheRevealAndOwnsItsMessages)
     QWindow* owner = nullptr;
     QRect boxFrame;
     int titleBar = 0;
-    std::tuple<QString, QMessageBox::Icon, qsizetype> looks;
+    std::tuple<QString, QMessageBox::Icon, qsizetype, Qt::TextFormat, QString> looks;
+    const char* seen = "";
     QTimer::singleShot(0, [&] {
         QMessageBox* box = nullptr;
         if (busyWait([&] {
-                return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) && box->isActiveWindow() &&
-                       box->frameGeometry() != box->geometry();
+                // Framed, at its own size: a busy X server shows a box a moment at 1 × 1 first.
+                box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                seen = !box ? "no box" : !box->isActiveWindow() ? "inactive" : "not framed";
+                return box && box->isActiveWindow() && box->frameGeometry() != box->geometry() &&
+                       box->frameGeometry().contains(box->geometry()) && box->width() >= box->minimumSizeHint().width();
             })) {
             owner = box->windowHandle()->transientParent();
             boxFrame = box->frameGeometry();
             titleBar = box->geometry().top() - boxFrame.top();
-            looks = {box->windowTitle(), box->icon(), box->buttons().size()};
+            looks = {box->windowTitle(), box->icon(), box->buttons().size(), box->textFormat(), box->text()};
         }
         if (box)  // closed in any case, so that a failure cannot hang the test
             QTest::keyClick(box, Qt::Key_Return);
     });
-    screen->showMessage("テスト");
-    EXPECT_EQ(owner, screen->windowHandle()) << "the message was not active, or not the screen's dialog";
-    EXPECT_EQ(looks, std::tuple(QString("Hopstone"), QMessageBox::NoIcon, 1)) << "the game's name, no icon, one OK";
+    screen->showMessage("<b>テスト</b>\r\n二行目");
+    EXPECT_EQ(owner, screen->windowHandle()) << "the message was not active, or not the screen's dialog: " << seen;
+    EXPECT_EQ(looks, std::tuple(QString("Hopstone"), QMessageBox::NoIcon, 1, Qt::PlainText, QString("<b>テスト</b>\n二行目")))
+        << "the game's name, no icon, one OK, the words as written on two lines";
     // Its caption whole: openbox writes it in its bold title font (about half the title
     // bar's height) between the window icon and three buttons as tall as the title bar.
     QFont font(QStringLiteral("Sans"));
     font.setPixelSize(titleBar / 2);
     font.setBold(true);
     EXPECT_GE(boxFrame.width(), QFontMetrics(font).horizontalAdvance(QStringLiteral("Hopstone")) + 4 * titleBar);
+
+    // Help lends the keyboard and gives it back: the mark and the piece it holds stay.
+    ASSERT_TRUE(busyWait([&] { return !screen->inputBlocked() && screen->isActiveWindow(); }));
+    QTest::keyClick(screen, Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    ASSERT_TRUE(shell->help() && QTest::qWaitForWindowActive(shell->help(), kBusyMs));
+    QTest::keyClick(shell->help(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen, kBusyMs));
+    EXPECT_TRUE(screen->keyMark() && screen->hole(screen->keyMark())->hint() == shell::PictureCell::Hint::Held);
 }
 
 // Every window's frame lies on the available screen area, whatever the screen and scale:
