@@ -243,22 +243,29 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
     EXPECT_EQ(st.game.board().count(), 0);
 
     // The roulette draws 0 first ("again"), then stage 4; only START clicks.
-    st.draws = {0.01f, 4.0f / 7.0f};
     st.port.clearLogs();
     st.game.start();
     EXPECT_EQ(st.port.messages.back(), "やっとステージ８まできたか。\r\n"
                                        "ところで前に出した問題がもう解けないようなことは無いだろうな？\r\n"
                                        "もしかしたら偶然できたって事も考えられるから前の問題をもう１回出題しよう。");
     EXPECT_TRUE(st.port.overlay[Overlay::RoulettePanel] && st.port.screenEnabled);
-    const int tick = rulesFor(Mode::Stages).spinMs;
-    st.port.advance(tick);
+    // The digit changes faster than a player can pick it, and no faster than a screen shows.
+    for (int i = 0; i < 100; ++i)
+        st.draws.push_back(i % 2 ? 0.2f : 0.7f);
+    st.port.writes.clear();
+    st.port.advance(1000);
+    EXPECT_GE(st.port.writes[Readout::RouletteDigit], 20);
+    EXPECT_LE(st.port.writes[Readout::RouletteDigit], 60);
+    st.draws = {0.01f};
+    st.port.advance(200);
     st.game.stop();
     EXPECT_EQ(st.port.messages.back(), "なに！0だと！もう一回だ。");
     EXPECT_TRUE(st.port.overlay[Overlay::RoulettePanel]);
-    st.port.advance(tick);
+    st.draws = {4.0f / 7.0f};
+    st.port.advance(200);
     st.game.stop();
     EXPECT_EQ(st.port.messages.back(), "よし、ステージ4だな。");
-    EXPECT_FALSE(st.port.overlay[Overlay::RoulettePanel]);
+    EXPECT_FALSE(st.port.overlay[Overlay::RoulettePanel] || st.port.screenEnabled) << "the reveal comes first";
     EXPECT_EQ(st.game.board().occupiedHoles(), stagePosition(4));
     EXPECT_EQ(st.port.sounds.size(), 1u);
 

@@ -36,6 +36,7 @@ public:
 
     // Everything in order: "sound 001.wav", "message ...", "beep", "picture 5 1", "show 3 1", "close".
     std::vector<std::string> log;
+    std::map<Readout, int> writes;  // how often each readout changed
     std::vector<std::string> messages;
     std::vector<std::string> sounds;
     // Called when a message is shown, before it is acknowledged.
@@ -75,7 +76,11 @@ public:
         return true;
     }
 
-    void showReadout(Readout readout, int value) override { shown[readout] = value; }
+    void showReadout(Readout readout, int value) override
+    {
+        shown[readout] = value;
+        ++writes[readout];
+    }
     void showHoleState(int, int) override {}
     void setHolePicture(int k, bool piece) override { log.push_back("picture " + std::to_string(k) + (piece ? " 1" : " 0")); }
     void showHole(int k, bool shown) override
