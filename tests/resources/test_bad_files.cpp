@@ -124,6 +124,8 @@ TEST(BadFiles, EveryUnusablePictureFileIsRefusedWithTheFileNameAndItsReason)
         {rleBmp(4, "2011 0000 1011 0001"), "壊れて"},
         {half(gif), "切れて"},
         {jpeg.chopped(2), "切れて"},
+        // Cut, behind a thumbnail that has an end marker of its own.
+        {QByteArray(jpeg).insert(2, QByteArray("\xFF\xE1\x00\x0C" "Exif\0\0" "\xFF\xD8\xFF\xD9", 14)).chopped(2), "切れて"},
         {half(jpeg) + "\xFF\xD9", "壊れて"},
         {half(encoded("XBM")), "切れて"},
         {half(encoded("XBM")) + "};", "切れて"},
