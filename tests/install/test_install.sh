@@ -65,12 +65,13 @@ check_tree() { # <folder holding the prefix's files> <the prefix as listed> <lis
         { cat "$scratch/as.log"; fail "the metainfo does not validate"; }
 }
 
-refused() { # <name typed> <variable=value...> <command> <arguments>: ends at once with status 2
-    # and one line of its own on stderr (Qt may add lines of its own)
-    local name=$1 status=0
-    shift
+refused() { # <name typed> <what it says> <variable=value...> <command> <arguments>: ends at once
+    # with status 2 and one line of its own on stderr (Qt may add lines of its own)
+    local name=$1 says=$2 status=0
+    shift 2
     "${game[@]}" "$@" >"$scratch/out.log" 2>"$scratch/err.log" || status=$?
-    [ "$status" = 2 ] && [ "$(grep -c "^$name: " "$scratch/err.log")" = 1 ] && [ ! -s "$scratch/out.log" ] ||
+    [ "$status" = 2 ] && [ "$(grep -c "^$name: " "$scratch/err.log")" = 1 ] && [ ! -s "$scratch/out.log" ] &&
+        grep -q "^$name: .*$says" "$scratch/err.log" ||
         fail "$* gave status $status and said: $(cat "$scratch/out.log" "$scratch/err.log")"
 }
 
@@ -151,7 +152,7 @@ files)
         name=$(basename "$cmd")
         [ "$("${game[@]}" "$cmd" --version)" = "Hopstone $version" ] || fail "$cmd --version"
         [ "$("${game[@]}" "$cmd" -platform offscreen --help | head -n 1)" = "Usage: $name [options]" ] || fail "$cmd --help"
-        refused "$name" QT_QPA_PLATFORM=offscreen "$cmd" -style fusion --no-such-option
+        refused "$name" "Unknown option 'no-such-option'" QT_QPA_PLATFORM=offscreen "$cmd" -style fusion --no-such-option
     done
     # Qt's own options, as a session manager passes them, are not the game's to refuse.
     status=0
@@ -166,8 +167,16 @@ files)
         fail "no word on the missing Japanese font: $(cat "$scratch/err.log")"
     # A display that names nothing: one line and status 2, never Qt's abort.
     n=700; while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    refused hopstone DISPLAY=":$n" "$scratch/moved/bin/hopstone"
-    refused hopstone WAYLAND_DISPLAY="$scratch/none" XDG_SESSION_TYPE=wayland "$scratch/moved/bin/hopstone"
+    hop=$scratch/moved/bin/hopstone
+    refused hopstone "could not open a display" DISPLAY=":$n" "$hop"
+    refused hopstone "could not open a display" WAYLAND_DISPLAY="$scratch/none" XDG_SESSION_TYPE=wayland "$hop"
+    refused hopstone "could not open a display" DISPLAY=":$n" "$hop" -session 1234
+    # An unknown option is found before the display is missed, with a display or without.
+    refused hopstone "Unknown option 'bogus'" "$hop" --bogus
+    refused hopstone "Unknown option 'bogus'" DISPLAY=":$n" "$hop" -session 1234 --bogus
+    # A platform plugin Qt does not have is named, and is no missing display.
+    refused hopstone 'platform plugin named "nosuch"' "$hop" -platform nosuch
+    refused hopstone 'platform plugin named "nosuch"' QT_QPA_PLATFORM=nosuch DISPLAY=":$n" "$hop"
     ;;
 run)
     cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
