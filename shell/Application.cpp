@@ -260,12 +260,24 @@ std::optional<int> refuseArguments()
     return std::nullopt;
 }
 
+bool japaneseFontMissing()
+{
+    static const bool missing = QFontDatabase::families(QFontDatabase::Japanese).isEmpty();
+    return missing;
+}
+
+QString japaneseFontHint()
+{
+    return QStringLiteral("No installed font has Japanese characters, so the game's texts show as boxes.\n\n"
+                          "Install the package fonts-ipafont-gothic, then start the game again.");
+}
+
 void checkJapaneseFontSoon()
 {
     // Reading the font list takes some milliseconds: after the title's first frame,
     // which needs no font.
     QTimer::singleShot(500, qApp, [] {
-        if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
+        if (japaneseFontMissing())
             std::fprintf(stderr,
                          "%s: no installed font has Japanese characters, so the game's texts show as boxes; "
                          "install the package fonts-ipafont-gothic.\n",

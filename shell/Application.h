@@ -1,6 +1,8 @@
 // The program's identity, its command line and the check for a display, shared by the game and its benchmarks.
 #pragma once
 
+#include <QString>
+
 #include <optional>
 
 namespace hop::shell {
@@ -27,5 +29,11 @@ std::optional<int> refuseArguments();
 // Soon after the first frame: one line on stderr when no installed font has Japanese
 // glyphs, naming the package that brings one. The game starts anyway.
 void checkJapaneseFontSoon();
+
+// Whether no installed font has Japanese glyphs; the font list is read once.
+bool japaneseFontMissing();
+// What the window between the title and the menu says then: in Latin letters, the only
+// ones the player can read without such a font.
+QString japaneseFontHint();
 
 } // namespace hop::shell

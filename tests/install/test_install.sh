@@ -86,6 +86,12 @@ start_desktop() {
     export DISPLAY=":$(cat "$scratch/display")"
 }
 
+latin_fonts() { # -> a fontconfig file that knows no font with Japanese glyphs
+    printf '<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' /usr/share/fonts/truetype/dejavu \
+        "$scratch/fc" >"$scratch/fonts.conf"
+    echo "$scratch/fonts.conf"
+}
+
 visible() { xdotool search --onlyvisible --class Hopstone 2>/dev/null || true; }
 
 wait_window() { # <caption> -> the id of the one visible window with that caption
@@ -159,9 +165,7 @@ files)
     "${game[@]}" timeout 5 "$scratch/moved/bin/hopstone" -platform offscreen -session 1234 >/dev/null 2>&1 || status=$?
     [ "$status" = 124 ] || fail "hopstone -platform offscreen -session 1234 ended with status $status"
     # Without a font that has Japanese glyphs: one line naming the package, and the game plays on.
-    dejavu=/usr/share/fonts/truetype/dejavu
-    printf '<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' "$dejavu" "$scratch/fc" >"$scratch/fonts.conf"
-    "${game[@]}" FONTCONFIG_FILE="$scratch/fonts.conf" timeout 5 "$scratch/moved/bin/hopstone" -platform offscreen \
+    "${game[@]}" FONTCONFIG_FILE="$(latin_fonts)" timeout 5 "$scratch/moved/bin/hopstone" -platform offscreen \
         2>"$scratch/err.log" || true
     grep -q "^hopstone: .*fonts-ipafont-gothic" "$scratch/err.log" ||
         fail "no word on the missing Japanese font: $(cat "$scratch/err.log")"
@@ -183,6 +187,26 @@ run)
     mv "$scratch/prefix" "$scratch/moved"
     start_desktop
     play_all_screens "$scratch/moved/bin"
+    # Without a font that has Japanese glyphs, a window says so between the title and the
+    # menu, and Return closes it.
+    "${game[@]}" DISPLAY="$DISPLAY" PULSE_SERVER="$pulse" FONTCONFIG_FILE="$(latin_fonts)" \
+        "$scratch/moved/bin/hopstone" >"$scratch/game.log" 2>&1 &
+    pids+=($!)
+    click_at "$(wait_window Hopstone)" 0.5 0.5
+    hint=
+    for _ in $(seq 150); do
+        for w in $(visible); do
+            xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q DIALOG && hint=$w
+        done
+        [ -n "$hint" ] && break
+        sleep 0.1
+    done
+    [ -n "$hint" ] && [ "$(visible)" = "$hint" ] || fail "no window alone tells of the missing Japanese font"
+    xdotool key Return
+    wait_window "Hopstoneのｹﾞｰﾑﾓｰﾄﾞ" >/dev/null
+    for _ in $(seq 50); do grep -q "fonts-ipafont-gothic" "$scratch/game.log" && break; sleep 0.1; done
+    grep -q "fonts-ipafont-gothic" "$scratch/game.log" || fail "no line on the missing font: $(cat "$scratch/game.log")"
+    kill "${pids[-1]}"
     # The game itself still reads its files from where it starts: from elsewhere they are missing.
     open_play_screen "$scratch/moved/libexec/hopstone/H_Stone" 0
     [ "$result" = message ] || fail "H_Stone opened Board A without its files"
