@@ -3,8 +3,8 @@
 #include "shell/Shell.h"
 
 #include "modes/Texts.h"
-#include "shell/Application.h"
 #include "resources/BuiltinPictures.h"
+#include "shell/Application.h"
 #include "shell/HelpWindow.h"
 #include "shell/Messages.h"
 #include "shell/PictureCell.h"
