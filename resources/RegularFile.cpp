@@ -137,7 +137,7 @@ QString currentFolderForDisplay()
         if (n > 0)
             shown += QString::fromUtf8(path.constData() + at, n);
         else
-            shown += QString::asprintf("\\x%02X", quint8(path[at]));
+            shown += QString::asprintf("<x%02X>", quint8(path[at]));
         at += qMax(n, 1);
     }
     return shown;

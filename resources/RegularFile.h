@@ -62,8 +62,9 @@ private:
 bool readAt(int fd, off_t at, void* into, std::size_t bytes);
 
 // The current folder as a file manager shows it: its bytes decoded as UTF-8, any byte
-// that is not shown as \xNN, so two folders never look alike. A folder that has been
-// removed is still named, as it was.
+// that is not shown as <xNN>, so two folders never look alike. Not \xNN: a Japanese
+// font draws the backslash as a yen sign. A folder that has been removed is still
+// named, as it was.
 QString currentFolderForDisplay();
 
 // Tests stand in for a disk that stops answering: called before every read.

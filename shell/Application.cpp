@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cstdio>
@@ -16,6 +17,8 @@
 #include <cstring>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace hop::shell {
 namespace {
@@ -25,6 +28,13 @@ namespace {
 QByteArray command;
 // -platform on the command line names a window system as QT_QPA_PLATFORM does.
 bool platformNamed = false;
+// The command line as typed, before Qt takes its own options out of it.
+std::vector<char*> typed;
+// Set when no window system opened: the line that says so, said only once every
+// argument has been found good (an unknown option is the news, not the display).
+// The arguments are then checked on Qt's offscreen platform, which needs no display.
+constexpr const char* kUnopened = "HOPSTONE_UNOPENED";
+QByteArray unopened;
 
 void nameCommand(const char* argv0)
 {
@@ -63,15 +73,47 @@ struct Options {
     }
 };
 
-void sayNoDisplay()
+QByteArray noDisplay()
 {
     auto shown = [](const char* variable) {
         return qEnvironmentVariableIsSet(variable) ? "\"" + qgetenv(variable) + "\"" : QByteArray("unset");
     };
-    std::fprintf(stderr,
-                 "%s: could not open a display (DISPLAY %s, WAYLAND_DISPLAY %s): "
-                 "start it from a desktop session.\n",
-                 command.constData(), shown("DISPLAY").constData(), shown("WAYLAND_DISPLAY").constData());
+    return command + ": could not open a display (DISPLAY " + shown("DISPLAY") + ", WAYLAND_DISPLAY " +
+           shown("WAYLAND_DISPLAY") + "): start it from a desktop session.";
+}
+
+// Platform plugins Qt looked for and did not find, and whether it found one that then
+// failed: Qt tells them only in its messages.
+QList<QByteArray> pluginsNotFound;
+bool pluginFound = false;
+
+QByteArray noPlugin(const QString& fatalMessage)
+{
+    QByteArray line = command + ": Qt has no platform plugin named \"" + pluginsNotFound.join("\", \"") +
+                      "\" (from -platform or QT_QPA_PLATFORM)";
+    const QString intro = QStringLiteral("Available platform plugins are: ");
+    if (const qsizetype at = fatalMessage.indexOf(intro); at >= 0)
+        line += "; those installed are " + fatalMessage.mid(at + intro.size()).trimmed().toUtf8();
+    else
+        line += ".";
+    return line;
+}
+
+void sayAndEnd(const QByteArray& line)
+{
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::_Exit(2);
+}
+
+// Starts the program again as typed, on the offscreen platform, to check the arguments
+// before `line` is said; returns only when there is nothing to check or it cannot.
+void checkArgumentsFirst(const QByteArray& line)
+{
+    if (typed.size() <= 2)
+        return;
+    qputenv(kUnopened, line);
+    qputenv("HOPSTONE_COMMAND", command);
+    ::execv("/proc/self/exe", typed.data());
 }
 
 // While the QApplication is made, Qt ends the program with an abort (and a core dump)
@@ -97,11 +139,36 @@ void say(QtMsgType type, const QMessageLogContext& context, const QString& messa
 void whileOpeningTheDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (type == QtFatalMsg) {
-        sayNoDisplay();
-        std::_Exit(2);
+        if (!unopened.isEmpty())
+            sayAndEnd(unopened);
+        const QByteArray line = pluginsNotFound.isEmpty() || pluginFound ? noDisplay() : noPlugin(message);
+        checkArgumentsFirst(line);
+        sayAndEnd(line);
+    }
+    if (context.category && std::strcmp(context.category, "qt.qpa.plugin") == 0) {
+        static const QRegularExpression notFound(QStringLiteral("^Could not find the Qt platform plugin \"([^\"]*)\""));
+        if (const QRegularExpressionMatch m = notFound.match(message); m.hasMatch())
+            pluginsNotFound.append(m.captured(1).toUtf8());
+        pluginFound = pluginFound || message.contains(QLatin1String("even though it was found"));
     }
     if (!context.category || std::strncmp(context.category, "qt.qpa", 6) != 0)
         held.push_back({type, context.category, message});
+}
+
+// The second start, after no window system opened: every -platform names the
+// offscreen one, which needs none.
+void goOffscreen(int argc, char** argv)
+{
+    unopened = qgetenv(kUnopened);
+    qunsetenv(kUnopened);
+    if (unopened.isEmpty())
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static char offscreen[] = "offscreen";
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            argv[i + 1] = offscreen;
+    }
 }
 
 } // namespace
@@ -109,11 +176,15 @@ void whileOpeningTheDisplay(QtMsgType type, const QMessageLogContext& context, c
 std::optional<int> handleCommandLine(int argc, char** argv)
 {
     nameCommand(argv[0]);
+    goOffscreen(argc, argv);
+    typed.assign(argv, argv + argc);
+    typed.push_back(nullptr);
     bool asked = false;
     for (int i = 1; i < argc; ++i) {
         for (const char* word : {"-h", "-help", "--help", "-v", "-version", "--version"})
             asked = asked || std::strcmp(argv[i], word) == 0;
-        platformNamed = platformNamed || std::strcmp(argv[i], "-platform") == 0;
+        platformNamed =
+            platformNamed || std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0;
     }
     if (!asked)
         return std::nullopt;
@@ -138,8 +209,13 @@ bool displayAvailable()
         command = "H_Stone";
     if (!platformNamed && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_SOCKET")) {
-        sayNoDisplay();
-        return false;
+        if (typed.size() <= 2) {
+            std::fprintf(stderr, "%s\n", noDisplay().constData());
+            return false;
+        }
+        // Arguments to check: the offscreen platform takes Qt's own options out of them.
+        unopened = noDisplay();
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     // Asking the window system first would cost every start a second connection; Qt's
     // own attempt is watched instead, until setUpApplication().
@@ -150,8 +226,11 @@ bool displayAvailable()
 void setUpApplication()
 {
     qInstallMessageHandler(outerHandler);
-    for (const Held& h : std::exchange(held, {}))
-        say(h.type, QMessageLogContext(nullptr, 0, nullptr, h.category), h.message);
+    // On the offscreen platform, which only checks the arguments, Qt's words are no news.
+    for (const Held& h : std::exchange(held, {})) {
+        if (unopened.isEmpty())
+            say(h.type, QMessageLogContext(nullptr, 0, nullptr, h.category), h.message);
+    }
     setIdentity();
     // Lets a Wayland compositor match the windows to the installed launcher and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(HOPSTONE_APP_ID));
@@ -165,18 +244,36 @@ void setUpApplication()
 
 std::optional<int> refuseArguments()
 {
-    if (QCoreApplication::arguments().size() <= 1)
-        return std::nullopt;
-    Options options;
     QString why;
-    if (!options.parser.parse(QCoreApplication::arguments()))
-        why = options.parser.errorText();
-    else if (!options.parser.positionalArguments().isEmpty())
-        why = "Unexpected argument '" + options.parser.positionalArguments().constFirst() + "'.";
-    else
-        return std::nullopt;  // --help or --version, answered before
-    std::fprintf(stderr, "%s: %s Try '%s --help'.\n", command.constData(), qPrintable(why), command.constData());
-    return 2;
+    if (QCoreApplication::arguments().size() > 1) {
+        Options options;
+        if (!options.parser.parse(QCoreApplication::arguments()))
+            why = options.parser.errorText();
+        else if (!options.parser.positionalArguments().isEmpty())
+            why = "Unexpected argument '" + options.parser.positionalArguments().constFirst() + "'.";
+    }
+    if (!why.isEmpty()) {
+        std::fprintf(stderr, "%s: %s Try '%s --help'.\n", command.constData(), qPrintable(why), command.constData());
+        return 2;
+    }
+    // Every argument is good: now the window system that did not open is the news.
+    if (!unopened.isEmpty()) {
+        std::fprintf(stderr, "%s\n", unopened.constData());
+        return 2;
+    }
+    return std::nullopt;
+}
+
+bool japaneseFontMissing()
+{
+    static const bool missing = QFontDatabase::families(QFontDatabase::Japanese).isEmpty();
+    return missing;
+}
+
+QString japaneseFontHint()
+{
+    return QStringLiteral("No installed font has Japanese characters, so the game's texts show as boxes.\n\n"
+                          "Install the package fonts-ipafont-gothic, then start the game again.");
 }
 
 void checkJapaneseFontSoon()
@@ -184,7 +281,7 @@ void checkJapaneseFontSoon()
     // Reading the font list takes some milliseconds: after the title's first frame,
     // which needs no font.
     QTimer::singleShot(500, qApp, [] {
-        if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
+        if (japaneseFontMissing())
             std::fprintf(stderr,
                          "%s: no installed font has Japanese characters, so the game's texts show as boxes; "
                          "install the package fonts-ipafont-gothic.\n",

@@ -4,6 +4,7 @@
 
 #include "modes/Texts.h"
 #include "resources/BuiltinPictures.h"
+#include "shell/Application.h"
 #include "shell/HelpWindow.h"
 #include "shell/Keys.h"
 #include "shell/Messages.h"
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -102,7 +104,15 @@ void Shell::start()
     });
     connect(title, &Screen::closed, this, [this] {
         sounds_.play(kClick);
-        showMenu();
+        if (!japaneseFontMissing()) {
+            showMenu();
+            return;
+        }
+        // Once the title has gone, so that the hint stands alone; the menu waits for it.
+        QTimer::singleShot(0, this, [this] {
+            showMessage(japaneseFontHint());
+            showMenu();
+        });
     });
     // The outer size is set to 3820 x 3360 twips, a little wider than the picture.
     title->setFixedSize(twipsToPixels(3820), twipsToPixels(3360));

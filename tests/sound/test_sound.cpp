@@ -275,7 +275,7 @@ TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
     QTest::qWait(500);
     EXPECT_EQ(findBursts(server->samples(), from).size(), 0u);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains("「" + scratch.path() + "/sjis-\\x83Q」")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("「" + scratch.path() + "/sjis-<x83>Q」")) << messages[0].toStdString();
     close(game);
     removeFolder();
 }
