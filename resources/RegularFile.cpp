@@ -33,9 +33,9 @@ int utf8Length(const QByteArray& b, qsizetype at)
     const int n = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
     if (n == 0 || at + n > b.size())
         return 0;
+    // The decoder does its work, and finds its errors, when its result becomes a string.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = decoder(b.mid(at, n));
-    return decoder.hasError() ? 0 : n;
+    return QString(decoder(b.mid(at, n))).isEmpty() || decoder.hasError() ? 0 : n;
 }
 
 } // namespace
