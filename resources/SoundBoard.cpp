@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -40,6 +41,8 @@ constexpr int kMaxReaders = 4;
 // hold up the sounds that play.
 constexpr off_t kIdleReadBytes = 1 << 20;
 
+constexpr std::chrono::milliseconds kQuitGrace{200};
+
 struct Cached {
     QByteArray name;
     FileStamp stamp;
@@ -50,11 +53,12 @@ struct Cached {
 // not in it: a reader left behind in a read that never returns must not keep it open.
 struct Inbox {
     std::mutex mutex;
-    // Every way: a request, a reader's result, quit.
+    // Every way: a request, a reader's result, quit, and the starting thread's end.
     std::condition_variable wake;
     QByteArray pending;
     bool asked = false;
     bool quit = false;
+    bool ended = false;  // the thread that starts the sounds has closed the connection
     std::uint64_t latest = 0;  // the number of the newest request
     std::optional<std::pair<std::uint64_t, Cached>> decoded;  // a reader's result for its request
     int readers = 0;
@@ -106,18 +110,26 @@ void read(const std::shared_ptr<Inbox>& inbox, std::uint64_t request, Cached sou
 class SoundPath {
 public:
     // Throws std::system_error when the system has no thread to give.
-    SoundPath() : inbox_(std::make_shared<Inbox>()) { thread_ = std::thread([this] { run(); }); }
+    SoundPath() : inbox_(std::make_shared<Inbox>())
+    {
+        thread_ = std::thread([inbox = inbox_] { run(inbox); });
+    }
 
-    // The thread that starts the sounds never waits for a disk, so it ends at once and
-    // closes the connection on its way out; readers still in a read are left behind.
+    // The thread that starts the sounds reads nothing, so it ends at once and closes the
+    // connection on its way out; readers still in a read are left behind. It still looks
+    // each file up, which a disk that stops answering can hold too: after a moment it is
+    // left behind as well, rather than keep the game from ending.
     ~SoundPath()
     {
-        {
-            std::lock_guard lock(inbox_->mutex);
-            inbox_->quit = true;
-        }
+        std::unique_lock lock(inbox_->mutex);
+        inbox_->quit = true;
         inbox_->wake.notify_all();
-        thread_.join();
+        const bool ended = inbox_->wake.wait_for(lock, kQuitGrace, [this] { return inbox_->ended; });
+        lock.unlock();
+        if (ended)
+            thread_.join();
+        else
+            thread_.detach();
     }
 
     void request(QByteArray name)
@@ -132,7 +144,15 @@ public:
     }
 
 private:
-    void run()
+    static void run(const std::shared_ptr<Inbox>& inbox)
+    {
+        play(inbox);
+        std::lock_guard lock(inbox->mutex);
+        inbox->ended = true;
+        inbox->wake.notify_all();
+    }
+
+    static void play(const std::shared_ptr<Inbox>& inbox)
     {
         PulsePlayer player;  // made, used and closed on this thread alone
         std::vector<Cached> cache;
@@ -141,16 +161,16 @@ private:
             std::uint64_t request = 0;
             std::optional<std::pair<std::uint64_t, Cached>> done;
             {
-                std::unique_lock lock(inbox_->mutex);
-                inbox_->wake.wait(lock, [this] { return inbox_->quit || inbox_->asked || inbox_->decoded; });
-                if (inbox_->quit)
+                std::unique_lock lock(inbox->mutex);
+                inbox->wake.wait(lock, [&] { return inbox->quit || inbox->asked || inbox->decoded; });
+                if (inbox->quit)
                     return;
-                if (inbox_->asked) {
-                    name = std::move(inbox_->pending);
-                    inbox_->asked = false;
-                    request = inbox_->latest;
+                if (inbox->asked) {
+                    name = std::move(inbox->pending);
+                    inbox->asked = false;
+                    request = inbox->latest;
                 } else {
-                    done.swap(inbox_->decoded);
+                    done.swap(inbox->decoded);
                 }
             }
             if (done) {
@@ -162,8 +182,9 @@ private:
                         cache.erase(cache.begin());
                     cache.push_back(sound);
                 }
-                // A start that came while this one was read has cut it off: skip it.
-                if (!inbox_->newer(done->first))
+                // What played was cut when the read began, so a file that cannot sound
+                // has nothing left to do; and a start that came meanwhile cuts this one.
+                if (sound.wave && !inbox->newer(done->first))
                     player.start(std::move(sound.wave));
                 continue;
             }
@@ -178,7 +199,7 @@ private:
             // What plays stops now, not when the read ends: the read may never end.
             player.start(nullptr);
             if (file.isOpen())
-                read(inbox_, request, Cached{name, file.stamp(), nullptr}, file.release());
+                read(inbox, request, Cached{name, file.stamp(), nullptr}, file.release());
         }
     }
 
