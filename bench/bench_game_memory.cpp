@@ -9,6 +9,9 @@
 //
 // Options: --muted  play no sounds (the game plays them; default is as the game)
 //          --smaps  after the game, list where the resident memory lies (per mapping)
+//          --openings N  instead of the game: Board A opened from the menu and closed
+//                   again N times; heap in use (mallinfo2, after malloc_trim) after the
+//                   10th and the last, printed as "openings ...".
 // Prints lines "stage=<name> maxrss_kb=<n>" and a final "game maxrss_kb=... cleared=0|1".
 #include "BenchSupport.h"
 #include "shell/Application.h"
@@ -25,6 +28,8 @@
 #include <QTimer>
 
 #include <cstdio>
+
+#include <malloc.h>
 
 using namespace hop;
 using namespace hop::board;
@@ -110,6 +115,37 @@ bool playOneGame(shell::Shell& shell, int* messagesSeen)
     return true;
 }
 
+long heapKb()
+{
+    malloc_trim(0);
+    return long(mallinfo2().uordblks) / 1024;
+}
+
+bool openAndClose(shell::Shell& shell, int count)
+{
+    shell.start();
+    if (!QTest::qWaitForWindowExposed(shell.title()))
+        return failed("the title did not show");
+    QTest::mouseClick(shell.title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
+    QTest::qWait(50);
+    long afterTen = 0;
+    for (int i = 1; i <= count; ++i) {
+        QTest::mouseClick(shell.menu()->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        if (!shell.play() || !QTest::qWaitForWindowExposed(shell.play()))
+            return failed("Board A did not open");
+        QTest::qWait(20);
+        shell.play()->close();
+        QTest::qWait(20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (i == 10)
+            afterTen = heapKb();
+    }
+    const long last = heapKb();
+    std::printf("openings count=%d heap_after_10_kb=%ld heap_after_%d_kb=%ld growth_kb=%ld\n", count, afterTen, count,
+                last, last - afterTen);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,6 +157,12 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     hop::shell::setUpApplication();
+
+    if (const int openings = argument(argc, argv, "--openings", 0)) {
+        shell::Shell shell;
+        shell.sounds().setMuted(muted);
+        return openAndClose(shell, openings) ? 0 : 1;
+    }
 
     int messages = 0;
     bool ok = false;

@@ -86,7 +86,7 @@ void PulsePlayer::start(std::shared_ptr<const Wave> wave)
     silentBytes_ = 0;
     const bool streaming = stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
     if (!wave_) {
-        if (streaming)
+        if (streaming && !corked_)  // a corked stream plays nothing: no need to wake it
             cut();
         return;
     }

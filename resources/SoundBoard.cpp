@@ -1,7 +1,8 @@
 // The user-interface thread only hands the file's name over. A thread of the sound
-// board's own reads and decodes a short file and starts each sound; a long file (or a
-// huge one) is read by a reader thread of its own, below the sounds that play, so a
-// sound already in memory never waits for it.
+// board's own starts each sound and never reads a file: a disk that stops answering
+// would hold it, and every sound after. Each file is read by a reader thread of its
+// own (a long one below the sounds that play), so a sound already in memory never
+// waits for it, and a reader holds nothing but its file and the way back.
 #include "resources/SoundBoard.h"
 
 #include "resources/PulsePlayer.h"
@@ -17,11 +18,12 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace hop::resources {
 
@@ -35,32 +37,94 @@ constexpr std::size_t kCachedSamples = 512 * 1024;
 // a sound that needs reading stays silent rather than leave one more.
 constexpr int kMaxReaders = 4;
 
-// A file up to this size is read by the thread that starts the sounds, without the
-// cost of a thread of its own; a larger one by a reader.
-constexpr off_t kReadHereBytes = 1 << 20;
+// A file larger than this is read at idle priority: reading it takes long enough to
+// hold up the sounds that play.
+constexpr off_t kIdleReadBytes = 1 << 20;
 
 constexpr std::chrono::milliseconds kQuitGrace{200};
 
+struct Cached {
+    QByteArray name;
+    FileStamp stamp;
+    std::shared_ptr<const Wave> wave;  // null: the file cannot sound
+};
+
+// All that a reader shares with the thread that starts the sounds. The connection is
+// not in it: a reader left behind in a read that never returns must not keep it open.
+struct Inbox {
+    std::mutex mutex;
+    // Every way: a request, a reader's result, quit, and the starting thread's end.
+    std::condition_variable wake;
+    QByteArray pending;
+    bool asked = false;
+    bool quit = false;
+    bool ended = false;  // the thread that starts the sounds has closed the connection
+    std::uint64_t latest = 0;  // the number of the newest request
+    std::optional<std::pair<std::uint64_t, Cached>> decoded;  // a reader's result for its request
+    int readers = 0;
+
+    bool newer(std::uint64_t request)
+    {
+        std::lock_guard lock(mutex);
+        return latest != request || quit;
+    }
+};
+
+void read(const std::shared_ptr<Inbox>& inbox, std::uint64_t request, Cached sound, int fd)
+{
+    {
+        std::lock_guard lock(inbox->mutex);
+        if (inbox->readers == kMaxReaders) {
+            close(fd);
+            return;
+        }
+        ++inbox->readers;
+    }
+    try {
+        std::thread([inbox, request, sound, fd]() mutable {
+            // A long file is read below the sounds that play: its reading must hold up
+            // neither the server nor the next start, so it gets only the time that
+            // nothing else wants.
+            const sched_param idle{};
+            if (sound.stamp.size > kIdleReadBytes && sched_setscheduler(0, SCHED_IDLE, &idle) != 0)
+                setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) + 5);
+            auto wave = std::make_shared<Wave>();
+            if (decodeWave(fd, wave.get(), kMaxWaveData, [&] { return inbox->newer(request); }))
+                sound.wave = std::move(wave);
+            std::lock_guard lock(inbox->mutex);
+            --inbox->readers;
+            if (inbox->latest == request && !inbox->quit) {
+                inbox->decoded.emplace(request, std::move(sound));
+                inbox->wake.notify_all();
+            }
+        }).detach();
+    } catch (const std::system_error&) {  // no thread to be had: this sound stays silent
+        close(fd);
+        std::lock_guard lock(inbox->mutex);
+        --inbox->readers;
+    }
+}
+
 } // namespace
 
-// Everything the threads touch lives here, shared with the threads themselves, so a
-// reader left behind in a read that never returns still has it to return to.
 class SoundPath {
 public:
-    SoundPath() : state_(std::make_shared<State>())
+    // Throws std::system_error when the system has no thread to give.
+    SoundPath() : inbox_(std::make_shared<Inbox>())
     {
-        thread_ = std::thread([state = state_] { state->run(state); });
+        thread_ = std::thread([inbox = inbox_] { run(inbox); });
     }
 
-    // A read from a disk that has stopped answering must not keep the game from
-    // ending: the thread gets a moment to finish, then is left behind. Readers end on
-    // their own.
+    // The thread that starts the sounds reads nothing, so it ends at once and closes the
+    // connection on its way out; readers still in a read are left behind. It still looks
+    // each file up, which a disk that stops answering can hold too: after a moment it is
+    // left behind as well, rather than keep the game from ending.
     ~SoundPath()
     {
-        std::unique_lock lock(state_->mutex);
-        state_->quit = true;
-        state_->wake.notify_all();
-        const bool ended = state_->wake.wait_for(lock, kQuitGrace, [this] { return state_->ended; });
+        std::unique_lock lock(inbox_->mutex);
+        inbox_->quit = true;
+        inbox_->wake.notify_all();
+        const bool ended = inbox_->wake.wait_for(lock, kQuitGrace, [this] { return inbox_->ended; });
         lock.unlock();
         if (ended)
             thread_.join();
@@ -71,149 +135,75 @@ public:
     void request(QByteArray name)
     {
         {
-            std::lock_guard lock(state_->mutex);
-            state_->pending = std::move(name);
-            state_->asked = true;
-            ++state_->latest;
+            std::lock_guard lock(inbox_->mutex);
+            inbox_->pending = std::move(name);
+            inbox_->asked = true;
+            ++inbox_->latest;
         }
-        state_->wake.notify_all();
+        inbox_->wake.notify_all();
     }
 
 private:
-    struct Cached {
-        QByteArray name;
-        FileStamp stamp;
-        std::shared_ptr<const Wave> wave;
-    };
+    static void run(const std::shared_ptr<Inbox>& inbox)
+    {
+        play(inbox);
+        std::lock_guard lock(inbox->mutex);
+        inbox->ended = true;
+        inbox->wake.notify_all();
+    }
 
-    // What a reader hands back for the request it was given.
-    struct Decoded {
-        std::uint64_t request;
-        Cached sound;  // a null wave: the file cannot sound
-    };
-
-    struct State {
-        std::mutex mutex;
-        // Every way: a request, a reader's result, quit, and the starter's end.
-        std::condition_variable wake;
-        QByteArray pending;
-        bool asked = false;
-        bool quit = false;
-        bool ended = false;
-        std::uint64_t latest = 0;  // the number of the newest request
-        std::optional<Decoded> decoded;
-        int readers = 0;
-        std::vector<Cached> cache;  // the starter's alone
-        PulsePlayer player;         // the starter's alone
-
-        void run(const std::shared_ptr<State>& self)
-        {
-            for (;;) {
-                QByteArray name;
-                std::uint64_t request = 0;
-                std::optional<Decoded> done;
-                {
-                    std::unique_lock lock(mutex);
-                    wake.wait(lock, [this] { return quit || asked || decoded; });
-                    if (quit)
-                        break;
-                    if (asked) {
-                        name = std::move(pending);
-                        asked = false;
-                        request = latest;
-                    } else {
-                        done.swap(decoded);
-                    }
-                }
-                if (done) {
-                    finish(done->request, std::move(done->sound));
-                    continue;
-                }
-                RegularFile file(name);
-                if (!file.isOpen()) {
-                    player.start(nullptr);
-                    continue;
-                }
-                auto known = std::find_if(cache.begin(), cache.end(),
-                                          [&](const Cached& c) { return c.name == name && c.stamp == file.stamp(); });
-                if (known != cache.end()) {
-                    player.start(known->wave);
-                } else if (file.stamp().size <= kReadHereBytes) {
-                    Cached sound{name, file.stamp(), nullptr};
-                    sound.wave = decode(file.release(), [&] { return newer(request); });
-                    finish(request, std::move(sound));
-                } else {
-                    read(self, request, Cached{name, file.stamp(), nullptr}, file.release());
-                }
-            }
-            std::lock_guard lock(mutex);
-            ended = true;
-            wake.notify_all();
-        }
-
-        bool newer(std::uint64_t request)
-        {
-            std::lock_guard lock(mutex);
-            return latest != request || quit;
-        }
-
-        void finish(std::uint64_t request, Cached sound)
-        {
-            if (sound.wave && sound.wave->samples.size() <= kCachedSamples) {
-                std::erase_if(cache, [&](const Cached& c) { return c.name == sound.name; });
-                // The game plays two files; a few more entries cover a test's own.
-                if (cache.size() >= 4)
-                    cache.erase(cache.begin());
-                cache.push_back(sound);
-            }
-            // A start that came while this one was read cuts it off at once: skip it.
-            if (!newer(request))
-                player.start(std::move(sound.wave));
-        }
-
-        static std::shared_ptr<const Wave> decode(int fd, const std::function<bool()>& abandon)
-        {
-            auto wave = std::make_shared<Wave>();
-            if (!decodeWave(fd, wave.get(), kMaxWaveData, abandon))
-                return nullptr;
-            return wave;
-        }
-
-        void read(const std::shared_ptr<State>& self, std::uint64_t request, Cached sound, int fd)
-        {
+    static void play(const std::shared_ptr<Inbox>& inbox)
+    {
+        PulsePlayer player;  // made, used and closed on this thread alone
+        std::vector<Cached> cache;
+        for (;;) {
+            QByteArray name;
+            std::uint64_t request = 0;
+            std::optional<std::pair<std::uint64_t, Cached>> done;
             {
-                std::lock_guard lock(mutex);
-                if (readers == kMaxReaders) {
-                    close(fd);
+                std::unique_lock lock(inbox->mutex);
+                inbox->wake.wait(lock, [&] { return inbox->quit || inbox->asked || inbox->decoded; });
+                if (inbox->quit)
                     return;
+                if (inbox->asked) {
+                    name = std::move(inbox->pending);
+                    inbox->asked = false;
+                    request = inbox->latest;
+                } else {
+                    done.swap(inbox->decoded);
                 }
-                ++readers;
             }
-            try {
-                std::thread([self, request, sound, fd]() mutable {
-                    // A long file is read below the sounds that play: its reading must
-                    // hold up neither the server nor the next start, so it gets only
-                    // the time that nothing else wants.
-                    const sched_param idle{};
-                    if (sched_setscheduler(0, SCHED_IDLE, &idle) != 0)
-                        setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) + 5);
-                    sound.wave = decode(fd, [&] { return self->newer(request); });
-                    std::lock_guard lock(self->mutex);
-                    --self->readers;
-                    if (self->latest == request && !self->quit) {
-                        self->decoded = Decoded{request, std::move(sound)};
-                        self->wake.notify_all();
-                    }
-                }).detach();
-            } catch (const std::system_error&) {  // no thread to be had: this sound stays silent
-                close(fd);
-                std::lock_guard lock(mutex);
-                --readers;
+            if (done) {
+                Cached& sound = done->second;
+                if (sound.wave && sound.wave->samples.size() <= kCachedSamples) {
+                    std::erase_if(cache, [&](const Cached& c) { return c.name == sound.name; });
+                    // The game plays two files; a few more entries cover a test's own.
+                    if (cache.size() >= 4)
+                        cache.erase(cache.begin());
+                    cache.push_back(sound);
+                }
+                // What played was cut when the read began, so a file that cannot sound
+                // has nothing left to do; and a start that came meanwhile cuts this one.
+                if (sound.wave && !inbox->newer(done->first))
+                    player.start(std::move(sound.wave));
+                continue;
             }
+            RegularFile file(name);
+            auto known = std::find_if(cache.begin(), cache.end(), [&](const Cached& c) {
+                return file.isOpen() && c.name == name && c.stamp == file.stamp();
+            });
+            if (known != cache.end()) {
+                player.start(known->wave);
+                continue;
+            }
+            // What plays stops now, not when the read ends: the read may never end.
+            player.start(nullptr);
+            if (file.isOpen())
+                read(inbox, request, Cached{name, file.stamp(), nullptr}, file.release());
         }
-    };
+    }
 
-    std::shared_ptr<State> state_;
+    std::shared_ptr<Inbox> inbox_;
     std::thread thread_;
 };
 
@@ -228,8 +218,13 @@ void SoundBoard::play(const QString& fileName)
     log_.append(fileName);
     if (muted_)
         return;
-    if (!path_)
-        path_ = std::make_unique<SoundPath>();
+    if (!path_) {
+        try {
+            path_ = std::make_unique<SoundPath>();
+        } catch (const std::system_error&) {
+            return;  // no thread to be had: silent, and the next sound asks again
+        }
+    }
     // The name goes to the system as it is, looked up in the folder the game stands in.
     path_->request(QFile::encodeName(fileName));
 }

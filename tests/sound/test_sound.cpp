@@ -199,35 +199,63 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     }
 }
 
-// A disk that stops answering in the middle of a read silences no sound already in
-// memory, and does not hold up the game's end.
+// A disk that stops answering in the middle of a read silences only the file it holds:
+// every start still cuts what plays at once, a sound in memory still plays, and the
+// game lets go of the sound server and ends without waiting for the disk.
 TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
 {
     QTemporaryDir dir;
     const QString click = write(dir.filePath("click.wav"), wave(12));
+    const QString tone = write(dir.filePath("tone.wav"), wave(400));
+    const QString longFile = write(dir.filePath("long.wav"), wave(12000));  // over a megabyte
+    const QString shortFile = write(dir.filePath("short.wav"), wave(12));
     static std::atomic<int> stuck = 0;
     auto sounds = std::make_unique<resources::SoundBoard>();
-    sounds->play(click);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    auto play = [&](const QString& file, int ms) {
+        sounds->play(file);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    };
+    auto playUntilStuck = [&](const QString& file, int readers) {
+        sounds->play(file);
+        for (const auto until = Clock::now() + std::chrono::seconds(2); stuck < readers && Clock::now() < until;)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    };
+    auto streams = [] {
+        QProcess pactl;
+        pactl.start(QStringLiteral("pactl"), {"list", "short", "sink-inputs"});
+        pactl.waitForFinished();
+        return pactl.readAllStandardOutput();
+    };
+    play(click, 100);
+    play(tone, 600);
+    const std::size_t from = server->samples().size();
     resources::setReadStallForTests([] {
         for (++stuck;;)
             pause();
     });
-    auto playUntilStuck = [&](const QString& file, int readers) {
-        sounds->play(file);
-        while (stuck < readers)
-            std::this_thread::yield();
-    };
-    playUntilStuck(write(dir.filePath("long.wav"), wave(12000)), 1);  // over a megabyte
-    const std::size_t from = server->samples().size();
-    sounds->play(click);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(findBursts(server->samples(), from).size(), 1u) << "the click in memory waited for the long read";
-    playUntilStuck(write(dir.filePath("short.wav"), wave(12)), 2);
+    play(tone, 50);
+    playUntilStuck(longFile, 1);
+    play(click, 100);
+    playUntilStuck(shortFile, 2);
+    play(click, 100);
+    playUntilStuck(longFile, 3);
+    playUntilStuck(shortFile, 4);
+    play(tone, 50);
+    play(shortFile, 500);  // no reader is left for it
     resources::setReadStallForTests(nullptr);
+    // The tone twice cut after 50 ms, a click after each of the first two stuck reads.
+    const std::vector<Burst> heard = findBursts(server->samples(), from);
+    std::string seen = "bursts heard (onset+length ms):";
+    for (const Burst& b : heard)
+        seen += " " + std::to_string(int(b.onsetMs)) + "+" + std::to_string(int(b.lengthMs));
+    ASSERT_EQ(heard.size(), 4u) << seen;
+    EXPECT_LT(heard[0].lengthMs + heard[3].lengthMs, 200) << seen;
+    ASSERT_FALSE(streams().isEmpty());
     const Clock::time_point quit = Clock::now();
     sounds.reset();
     EXPECT_LT(msBetween(quit, Clock::now()), 1000);
+    EXPECT_TRUE(streams().isEmpty()) << "the stream outlived the game's sound board";
 }
 
 // The real screens: title, menu, Board B, START with its reveal, two clock ticks, close,
