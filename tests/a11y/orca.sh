@@ -58,7 +58,9 @@ done
 # Orca as its launcher starts it, but with its log written line by line, to be read as it
 # speaks, and beside any Orca of the developer's own (the launcher refuses to start a
 # second one for the same user).
-env -u XDG_RUNTIME_DIR /usr/bin/python3 - "$scratch/orca.log" >"$scratch/orca.out" 2>&1 <<'PY' &
+# It speaks its own words (role names, "Screen reader on.") in the desktop's language: the
+# test reads them in English, whatever language the developer's desktop has.
+env -u XDG_RUNTIME_DIR -u LANGUAGE LANG=C.UTF-8 LC_ALL=C.UTF-8 /usr/bin/python3 - "$scratch/orca.log" >"$scratch/orca.out" 2>&1 <<'PY' &
 import builtins, runpy, sys
 log = sys.argv[1]
 sys.argv = ["orca", "--debug-file=" + log]
