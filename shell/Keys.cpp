@@ -37,12 +37,6 @@ constexpr Binding kBindings[] = {
     {KeyPlace::Board, Qt::Key_Escape, KeyAction::PutBack},
 };
 
-bool repeats(KeyAction action)
-{
-    return action == KeyAction::MarkLeft || action == KeyAction::MarkRight || action == KeyAction::MarkUp ||
-           action == KeyAction::MarkDown;
-}
-
 // Keys that press, pass or close something: held down, they act once.
 bool actsOnce(int key)
 {
@@ -99,7 +93,7 @@ KeyAction keyAction(KeyPlace place, const QKeyEvent& event)
         return KeyAction::None;
     for (const Binding& b : kBindings)
         if (b.place == place && b.key == event.key())
-            return event.isAutoRepeat() && !repeats(b.action) ? KeyAction::None : b.action;
+            return b.action;
     return KeyAction::None;
 }
 

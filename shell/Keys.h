@@ -30,8 +30,8 @@ enum class KeyAction {
 };
 
 // The action of a key pressed in a place; None when the key is not the game's there
-// (the widget with the focus then handles it as usual). A held key repeats only the
-// marks' moves: a repeated Enter never passes a screen, starts a game or picks up again.
+// (the widget with the focus then handles it as usual). Held down, only the arrows
+// repeat: the key guard lets no repeat of Enter, Space or Escape through.
 KeyAction keyAction(KeyPlace place, const QKeyEvent& event);
 
 // F1, on the menu and every play screen, opens the help.
