@@ -71,12 +71,11 @@ void KeyboardMark::activate(int k)
     if (held_) {
         const int source = held_;
         letGo();
-        // As a release over hole k: the drop makes all its tests itself, and may end the game.
+        // As a release over hole k: a drop that jumps may end the game; any other changes nothing.
         if (game.jumpOnDrop(k)) {
             screen_.dropOn(k);
             return;
         }
-        screen_.dropOn(k);
         if (k == source || game.board().hole(k) != 1) {
             voice_.putBack(source);
             return;
