@@ -19,6 +19,7 @@
 //
 // Options: --ticks N (default 120, the whole countdown; 10 is a quick run)  --muted  --plain
 // Prints "tick=k offset_ms=... from_first_ms=..." per tick, then a summary line "countdown ...".
+#include "TestSeam.h"
 #include "BenchSupport.h"
 #include "shell/Application.h"
 #include "shell/Messages.h"
@@ -118,10 +119,10 @@ int main(int argc, char** argv)
     hop::shell::setUpApplication();
     // The 120th tick is the time-up; its message is acknowledged at once so the run ends by itself.
     QStringList messages;
-    shell::setMessageHook([&messages](const QString& text) { messages.append(text); });
+    TestSeam::setMessageHook([&messages](const QString& text) { messages.append(text); });
 
     shell::Shell shell;
-    shell.sounds().setMuted(muted);
+    TestSeam::setMuted(shell.sounds(), muted);
     QWidget plainWindow;
     QTimer plainTimer;
     QEventLoop loop;
@@ -199,6 +200,6 @@ int main(int argc, char** argv)
                 plain ? "plain_qtimer" : "game_timer2", offsets.size(), maxAbs, sumO / n, sorted[sorted.size() / 2], sorted.front(), sorted.back(), slope,
                 slope * (n - 1), outside, maxAbsFromFirst, ms(watcher->start - watcher->lastRevealTick) * 1e3,
                 static_cast<long long>(messages.size()));
-    shell::setMessageHook({});
+    TestSeam::setMessageHook({});
     return 0;
 }

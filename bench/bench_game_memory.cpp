@@ -13,6 +13,7 @@
 //                   again N times; heap in use (mallinfo2, after malloc_trim) after the
 //                   10th and the last, printed as "openings ...".
 // Prints lines "stage=<name> maxrss_kb=<n>" and a final "game maxrss_kb=... cleared=0|1".
+#include "TestSeam.h"
 #include "BenchSupport.h"
 #include "shell/Application.h"
 #include "board/BoardLayout.h"
@@ -160,7 +161,7 @@ int main(int argc, char** argv)
 
     if (const int openings = argument(argc, argv, "--openings", 0)) {
         shell::Shell shell;
-        shell.sounds().setMuted(muted);
+        TestSeam::setMuted(shell.sounds(), muted);
         return openAndClose(shell, openings) ? 0 : 1;
     }
 
@@ -168,7 +169,7 @@ int main(int argc, char** argv)
     bool ok = false;
     {
         shell::Shell shell;
-        shell.sounds().setMuted(muted);
+        TestSeam::setMuted(shell.sounds(), muted);
         ok = playOneGame(shell, &messages);
         if (smaps)
             printResidentMappings();

@@ -8,6 +8,10 @@
 
 #include <vector>
 
+namespace hop {
+struct TestSeam;
+}
+
 namespace hop::modes {
 
 using board::DragOver;
@@ -42,7 +46,6 @@ public:
 
     const Rules& rules() const { return rules_; }
     const board::Board& board() const { return board_; }
-    board::Board& board() { return board_; }
     const board::JumpMove& move() const { return move_; }
     int timeLeft() const { return tim_.get(); }
     bool screenEnabled() const { return screenEnabled_; }
@@ -74,6 +77,8 @@ protected:
     board::Cell revealCount_;
 
 private:
+    friend struct hop::TestSeam;
+
     void timeUpCheck(int timeLeft);
 
     bool screenEnabled_ = true;

@@ -2,6 +2,8 @@
 // they will open or how far they will read.
 #include "resources/RegularFile.h"
 
+#include "TestSeam.h"
+
 #include <QStringDecoder>
 
 #include <atomic>
@@ -143,9 +145,9 @@ QString currentFolderForDisplay()
     return shown;
 }
 
-void setReadStallForTests(void (*stall)())
-{
-    readStall.store(stall);
-}
-
 } // namespace hop::resources
+
+void hop::TestSeam::setReadStall(void (*stall)())
+{
+    resources::readStall.store(stall);
+}

@@ -67,7 +67,4 @@ bool readAt(int fd, off_t at, void* into, std::size_t bytes);
 // named, as it was.
 QString currentFolderForDisplay();
 
-// Tests stand in for a disk that stops answering: called before every read.
-void setReadStallForTests(void (*stall)());
-
 } // namespace hop::resources

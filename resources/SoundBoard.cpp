@@ -5,6 +5,7 @@
 // waits for it, and a reader holds nothing but its file and the way back.
 #include "resources/SoundBoard.h"
 
+#include "TestSeam.h"
 #include "resources/PulsePlayer.h"
 #include "resources/RegularFile.h"
 #include "resources/WaveFile.h"
@@ -230,3 +231,8 @@ void SoundBoard::play(const QString& fileName)
 }
 
 } // namespace hop::resources
+
+void hop::TestSeam::setMuted(resources::SoundBoard& sounds, bool muted)
+{
+    sounds.muted_ = muted;
+}

@@ -6,6 +6,10 @@
 
 #include <memory>
 
+namespace hop {
+struct TestSeam;
+}
+
 namespace hop::resources {
 
 class SoundPath;
@@ -22,13 +26,12 @@ public:
     // The most recent sounds asked for, in order, whether or not they could sound.
     const QStringList& log() const { return log_; }
     void clearLog() { log_.clear(); }
-    // Tests and benchmarks keep the log but touch no audio device.
-    void setMuted(bool muted) { muted_ = muted; }
-
     // How many entries the log keeps; a long session must not grow it forever.
     static constexpr int kLogLimit = 256;
 
 private:
+    friend struct hop::TestSeam;
+
     std::unique_ptr<SoundPath> path_;
     QStringList log_;
     bool muted_ = false;

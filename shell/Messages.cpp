@@ -1,6 +1,7 @@
 // Every message box of the game goes through here.
 #include "shell/Messages.h"
 
+#include "TestSeam.h"
 #include "modes/Texts.h"
 #include "shell/ScreenBuilder.h"
 
@@ -17,9 +18,9 @@
 namespace hop::shell {
 
 namespace {
-MessageHook& hook()
+std::function<void(const QString&)>& hook()
 {
-    static MessageHook h;
+    static std::function<void(const QString&)> h;
     return h;
 }
 // The window manager writes the caption in its own title font, often bold and larger
@@ -36,11 +37,6 @@ int captionWidth(const QFont& boxFont, const QString& caption)
 }
 
 } // namespace
-
-void setMessageHook(MessageHook h)
-{
-    hook() = std::move(h);
-}
 
 QString displayText(const QString& text)
 {
@@ -95,3 +91,8 @@ void showMessage(const QString& text, QWidget* owner)
 }
 
 } // namespace hop::shell
+
+void hop::TestSeam::setMessageHook(std::function<void(const QString& text)> h)
+{
+    shell::hook() = std::move(h);
+}

@@ -3,8 +3,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QWidget;
 
 namespace hop::shell {
@@ -12,10 +10,6 @@ namespace hop::shell {
 // Shows the message and returns once it has been acknowledged. The box belongs to
 // `owner`, the screen it speaks for: the window manager treats it as that screen's dialog.
 void showMessage(const QString& text, QWidget* owner = nullptr);
-
-// Tests replace the box to record and acknowledge messages; pass nothing to restore it.
-using MessageHook = std::function<void(const QString& text)>;
-void setMessageHook(MessageHook hook);
 
 // The text as the box shows it: the game's CR LF line breaks as plain line breaks.
 QString displayText(const QString& text);

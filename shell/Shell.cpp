@@ -2,6 +2,7 @@
 // closes one screen and opens the next within the same event.
 #include "shell/Shell.h"
 
+#include "TestSeam.h"
 #include "modes/Texts.h"
 #include "resources/BuiltinPictures.h"
 #include "shell/Application.h"
@@ -259,3 +260,8 @@ void Shell::openVersion()
 }
 
 } // namespace hop::shell
+
+void hop::TestSeam::setRandomSource(shell::Shell& shell, modes::RandomSource random)
+{
+    shell.random_ = std::move(random);
+}

@@ -9,6 +9,10 @@
 #include <QObject>
 #include <QPointer>
 
+namespace hop {
+struct TestSeam;
+}
+
 namespace hop::shell {
 
 class Screen;
@@ -33,20 +37,21 @@ public:
     PlayScreen* play() const { return static_cast<PlayScreen*>(open(play_.data())); }
     Screen* version() const { return open(version_); }
     resources::SoundBoard& sounds() { return sounds_; }
-    // Tests script the roulette; the game uses one unseeded generator for the whole run.
-    void setRandomSource(modes::RandomSource random) { random_ = std::move(random); }
 
 Q_SIGNALS:
     // The quit button, or the menu closed by the window system: end the program now.
     void quitRequested();
 
 private:
+    friend struct hop::TestSeam;
+
     void menuClosed();
     void offerHelp(Screen* screen);
     static void placeBeside(QWidget* window, QWidget* game);
     static Screen* open(Screen* screen) { return screen && !screen->isClosing() ? screen : nullptr; }
 
     resources::SoundBoard sounds_;
+    // One unseeded generator for the whole run.
     modes::RandomSource random_;
     QPointer<Screen> title_;
     QPointer<Screen> menu_;

@@ -1,4 +1,5 @@
 // The three modes driven through the fake screen and its simulated clock.
+#include "TestSeam.h"
 #include "modes/StageGame.h"
 #include "modes/TimedGame.h"
 #include "board/Solver.h"
@@ -182,16 +183,16 @@ TEST(TimedGames, AClearShowsOneMessageOverTheFinalBoardAndComesBackReadyAndARese
     startAndReveal(t.game, t.port);
     for (int k = 3; k <= 21; ++k)
         if (k != 4)
-            t.game.board().setHole(k, 0);
+            hop::TestSeam::board(t.game).setHole(k, 0);
     t.port.clearLogs();
     dragAndDrop(t.game, 4, 1);
     EXPECT_EQ(t.port.messages, (std::vector<std::string>{kClearWords}));
 
     startAndReveal(t.game, t.port);
-    t.game.board().setHole(1, 1);
+    hop::TestSeam::board(t.game).setHole(1, 1);
     for (int k = 2; k <= 21; ++k)
         if (k != 9)
-            t.game.board().setHole(k, 0);
+            hop::TestSeam::board(t.game).setHole(k, 0);
     t.port.clearLogs();
     t.game.giveup();
     EXPECT_TRUE(t.port.messages.empty());

@@ -2,6 +2,7 @@
 // audio device touched.
 #pragma once
 
+#include "TestSeam.h"
 #include "shell/Messages.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
@@ -34,7 +35,7 @@ protected:
     {
         previousDir_ = QDir::currentPath();
         QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
-        shell::setMessageHook([this](const QString& text) {
+        TestSeam::setMessageHook([this](const QString& text) {
             messages.append(text);
             // A box that opens under the piece cursor would show it over the box.
             EXPECT_FALSE(QGuiApplication::overrideCursor()) << "a message opened with a cursor set";
@@ -48,7 +49,7 @@ protected:
         shell.reset();
         settle();
         shell = std::make_unique<shell::Shell>();
-        shell->sounds().setMuted(true);
+        TestSeam::setMuted(shell->sounds(), true);
         QObject::connect(shell.get(), &shell::Shell::quitRequested, [this] { ++quits; });
     }
 
@@ -59,7 +60,7 @@ protected:
             QGuiApplication::restoreOverrideCursor();
         shell.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        shell::setMessageHook({});
+        TestSeam::setMessageHook({});
         QDir::setCurrent(previousDir_);
     }
 

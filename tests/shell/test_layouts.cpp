@@ -1,5 +1,6 @@
 // The screens as the player finds them: size, place, caption and words; every text whole
 // inside its control, every control the game writes there, and the keyboard where it should be.
+#include "TestSeam.h"
 #include "tests/shell/ShellFixture.h"
 
 #include "shell/FitLabel.h"
@@ -202,7 +203,7 @@ TEST_F(ShellTest, CountsEndAtTheRightEdgeAndThePanelCoversTheBoard)
 
 TEST_F(ShellTest, TheLastStageClosesItsScreenFromInsideItsLastDropAndTheStagesOpenAfreshAfter)
 {
-    shell->setRandomSource([] { return 3.2f / 7.0f; });
+    TestSeam::setRandomSource(*shell, [] { return 3.2f / 7.0f; });
     toMenu();
     shell::PlayScreen* screen = openFromMenu("Command3");
     auto& stages = screen->game();

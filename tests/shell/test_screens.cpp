@@ -1,6 +1,7 @@
 // The real screens as a player uses them: which screen is open and which sound started
 // after each event, a drag watched through its cursor; and the game clock's timetable on a
 // clock of the test's own.
+#include "TestSeam.h"
 #include "modes/StageGame.h"
 #include "resources/BuiltinPictures.h"
 #include "shell/SteadyTimer.h"
@@ -224,7 +225,7 @@ TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
 
     // 18 over 13 into 9 lies straight on the drawing but is no jump; nor is a drop on
     // itself or outside every hole; an empty hole starts no drag.
-    screen->game().board().setHole(9, 0);
+    TestSeam::board(screen->game()).setHole(9, 0);
     for (const QPoint to : {centreOf(screen, 9), centreOf(screen, 18), QPoint(screen->width() - 3, 3)}) {
         QTest::mousePress(screen->hole(18), Qt::LeftButton);
         QTest::mouseMove(screen, to);

@@ -1,5 +1,6 @@
 // Sounds as a player hears them: every start against a real sound server, its
 // null sink's monitor recorded and cut into bursts.
+#include "TestSeam.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/sound/SoundServer.h"
 
@@ -230,7 +231,7 @@ TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
     play(click, 100);
     play(tone, 600);
     const std::size_t from = server->samples().size();
-    resources::setReadStallForTests([] {
+    TestSeam::setReadStall([] {
         for (++stuck;;)
             pause();
     });
@@ -243,7 +244,7 @@ TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
     playUntilStuck(shortFile, 4);
     play(tone, 50);
     play(shortFile, 500);  // no reader is left for it
-    resources::setReadStallForTests(nullptr);
+    TestSeam::setReadStall(nullptr);
     // The tone twice cut after 50 ms, a click after each of the first two stuck reads.
     const std::vector<Burst> heard = findBursts(server->samples(), from);
     std::string seen = "bursts heard (onset+length ms):";
@@ -272,7 +273,7 @@ TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
     ASSERT_TRUE(mkdir(folder, 0700) == 0 && chdir(folder) == 0);
     fill();
     std::size_t from = server->samples().size();
-    shell->sounds().setMuted(false);
+    TestSeam::setMuted(shell->sounds(), false);
     shell->start();
     QTest::qWait(500);
     QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
