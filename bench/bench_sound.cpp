@@ -297,9 +297,12 @@ void load(SoundServer& server, const char* self, int starts)
         std::string seen;
         for (const auto* list : {&opening, &click, &ours, &theirs}) {
             seen += " |";
-            for (std::size_t k = 0; k < std::min<std::size_t>(list->size(), 6); ++k)
-                seen += " " + std::to_string(int((*list)[k].onsetMs)) + "+" + std::to_string(int((*list)[k].lengthMs));
-            seen += " (" + std::to_string(list->size()) + ")";
+            // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on " " + std::string.
+            for (std::size_t k = 0; k < std::min<std::size_t>(list->size(), 6); ++k) {
+                seen.append(" ").append(std::to_string(int((*list)[k].onsetMs)));
+                seen.append("+").append(std::to_string(int((*list)[k].lengthMs)));
+            }
+            seen.append(" (").append(std::to_string(list->size())).append(")");
         }
         std::fprintf(stderr, "start %d: game %d/%d opening, %d/%d clicks; reference, click, game, paplay:%s\n", i + 1,
                      game[0].whole, game[0].played, game[1].whole, game[1].played, seen.c_str());

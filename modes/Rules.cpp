@@ -12,7 +12,7 @@ const Rules& rulesFor(Mode mode)
                          .timeLimit = 120, .clockPeriodMs = 980};
     // The roulette shows the last stage it can draw before it first spins.
     static const Rules stages{.board = BoardLayout::boardA(), .opening = stagePosition(1), .timeLimit = 60,
-                              .clockPeriodMs = 1000, .spinMs = 33, .initialDigit = kRetestStage - 1};
+                              .clockPeriodMs = 1000, .spinMs = 50, .initialDigit = kRetestStage - 1};
     switch (mode) {
     case Mode::BoardA: return a;
     case Mode::BoardB: return b;

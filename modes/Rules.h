@@ -16,7 +16,7 @@ struct Rules {
     int clockPeriodMs;         // one countdown tick
     int revealFirstMs = 500;   // START to the first hole
     int revealStepMs = 30;     // between the holes after that
-    int spinMs = 0;            // between the roulette's digit changes (every other frame); 0: none
+    int spinMs = 0;            // between the roulette's digit changes (20 a second); 0: none
     int initialDigit = 0;      // what the roulette shows before it first spins
 };
 

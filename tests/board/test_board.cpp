@@ -118,17 +118,17 @@ TEST(CellNotification, OnlyAChangeNotifiesNestedNotificationsRunDepthFirstAndAnO
     Cell a(0), b(0), c(0);
     std::vector<std::string> order;
     a.onChange([&](int v) {
-        order.push_back("a" + std::to_string(v));
+        order.push_back(std::string("a").append(std::to_string(v)));
         b.set(v * 10);
         order.push_back("a end");
     });
     b.onChange([&](int v) {
-        order.push_back("b" + std::to_string(v));
+        order.push_back(std::string("b").append(std::to_string(v)));
         c.set(v + 1);
         order.push_back("b end");
     });
     c.onChange([&](int v) {
-        order.push_back("c" + std::to_string(v));
+        order.push_back(std::string("c").append(std::to_string(v)));
         if (v == 11)
             c.set(0);  // as a reset inside a clear check does
     });

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -89,6 +90,15 @@ inline std::vector<Burst> findBursts(const std::vector<std::int16_t>& samples, s
             bursts.push_back({ms(i), ms(1)});
     }
     return bursts;
+}
+
+// For a failure's message: each burst's onset and length, in ms.
+inline std::string describe(const std::vector<Burst>& bursts)
+{
+    std::string seen = "bursts heard (onset+length ms):";
+    for (const Burst& b : bursts)  // piece by piece: GCC 12 warns falsely (-Wrestrict) on " " + std::string
+        seen.append(" ").append(std::to_string(int(b.onsetMs))).append("+").append(std::to_string(int(b.lengthMs)));
+    return seen;
 }
 
 // The pitch of a burst's middle half, from its sign changes.

@@ -180,9 +180,7 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
             break;
         std::printf("attempt %d: the recording lost a moment; playing the plan again\n", attempt);
     }
-    std::string seen = "bursts heard (onset+length ms):";
-    for (const Burst& b : heard)
-        seen += " " + std::to_string(int(b.onsetMs)) + "+" + std::to_string(int(b.lengthMs));
+    const std::string seen = describe(heard);
     ASSERT_EQ(heard.size(), want.size()) << seen;
     for (std::size_t k = 0; k < heard.size(); ++k) {
         EXPECT_NEAR(late[k], 0, 10) << "burst " << k;
@@ -247,9 +245,7 @@ TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
     TestSeam::setReadStall(nullptr);
     // The tone twice cut after 50 ms, a click after each of the first two stuck reads.
     const std::vector<Burst> heard = findBursts(server->samples(), from);
-    std::string seen = "bursts heard (onset+length ms):";
-    for (const Burst& b : heard)
-        seen += " " + std::to_string(int(b.onsetMs)) + "+" + std::to_string(int(b.lengthMs));
+    const std::string seen = describe(heard);
     ASSERT_EQ(heard.size(), 4u) << seen;
     EXPECT_LT(heard[0].lengthMs + heard[3].lengthMs, 200) << seen;
     ASSERT_FALSE(streams().isEmpty());
