@@ -106,6 +106,13 @@ TEST_F(ShellTest, EveryControlStandsInsideItsWindowShowsItsWholeTextHasItsOwnTab
             if (!w->isVisibleTo(s) || name.empty())
                 continue;
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << name << " sticks out";
+            // Nothing covers a button, nor a button anything.
+            for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (other != w && other->isVisibleTo(s) && !other->objectName().isEmpty() && qobject_cast<QPushButton*>(w)) {
+                    EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+                        << name << " and " << other->objectName().toStdString() << " overlap";
+                }
+            }
             if (auto* label = qobject_cast<QLabel*>(w)) {
                 EXPECT_EQ(label->focusPolicy(), Qt::NoFocus) << name;
                 if (label->text().isEmpty())
@@ -147,6 +154,23 @@ TEST_F(ShellTest, EveryControlStandsInsideItsWindowShowsItsWholeTextHasItsOwnTab
             EXPECT_EQ(screen->hole(k)->hasPicture(), screen->game().board().hole(k) == 1) << k;
         }
         EXPECT_FALSE(screen->hole(holes + 1));
+        // Each hole cell sits where the board's lines cross in the picture behind it (a
+        // player's own picture is drawn for these places), and midway along each jump.
+        const QImage board = screen->grab().toImage();
+        auto centre = [&](int k) { return QPointF(screen->hole(k)->geometry().center()); };
+        for (int k = 1; k <= holes; ++k) {
+            int red = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    red += board.pixel(centre(k).toPoint() + QPoint(dx, dy)) == qRgb(255, 0, 0);
+            EXPECT_GE(red, 1) << "hole " << k << " is off the board's lines";
+        }
+        for (const board::JumpLine& j : screen->game().board().layout().lines()) {
+            const QPointF along = centre(j.to) - centre(j.from), to = centre(j.over) - centre(j.from);
+            const qreal offLine = std::abs(along.x() * to.y() - along.y() * to.x()) / std::hypot(along.x(), along.y());
+            EXPECT_TRUE(offLine <= 1 && QPointF::dotProduct(along, to) > 0 && QPointF::dotProduct(along, along - to) > 0)
+                << j.over << " is not in line between " << j.from << " and " << j.to;
+        }
     });
 }
 
