@@ -30,6 +30,8 @@ struct TestSeam {
     static void setReadStall(void (*stall)());
     // A muted board keeps its log but touches no audio device.
     static void setMuted(resources::SoundBoard& sounds, bool muted);
+    // Called as each sound that is not muted is handed to the sound threads.
+    static void onSoundStart(resources::SoundBoard& sounds, std::function<void(const QString& file)> hook);
     // The roulette's draws for every stage screen opened from now on.
     static void setRandomSource(shell::Shell& shell, modes::RandomSource random);
 };

@@ -142,6 +142,7 @@ bool openAndClose(shell::Shell& shell, int count)
             afterTen = heapKb();
     }
     const long last = heapKb();
+    fflush(stdout); if (getenv("HOP_EXIT_NOW")) _exit(0);
     std::printf("openings count=%d heap_after_10_kb=%ld heap_after_%d_kb=%ld growth_kb=%ld\n", count, afterTen, count,
                 last, last - afterTen);
     return true;

@@ -226,6 +226,8 @@ void SoundBoard::play(const QString& fileName)
             return;  // no thread to be had: silent, and the next sound asks again
         }
     }
+    if (startHook_)
+        startHook_(fileName);
     // The name goes to the system as it is, looked up in the folder the game stands in.
     path_->request(QFile::encodeName(fileName));
 }
@@ -235,4 +237,9 @@ void SoundBoard::play(const QString& fileName)
 void hop::TestSeam::setMuted(resources::SoundBoard& sounds, bool muted)
 {
     sounds.muted_ = muted;
+}
+
+void hop::TestSeam::onSoundStart(resources::SoundBoard& sounds, std::function<void(const QString& file)> hook)
+{
+    sounds.startHook_ = std::move(hook);
 }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace hop {
@@ -35,6 +36,7 @@ private:
     std::unique_ptr<SoundPath> path_;
     QStringList log_;
     bool muted_ = false;
+    std::function<void(const QString&)> startHook_;
 };
 
 } // namespace hop::resources

@@ -72,6 +72,12 @@ sys.exit(launcher["main"]())
 PY
 pids+=($!)
 heard "Screen reader on."
+# Orca says so before it listens to the desktop's events ("Starting registry" in its log):
+# on a busy machine a game started in between opened its title to nobody.
+for _ in $(seq 600); do
+    grep -a -q "ORCA: Starting registry" "$scratch/orca.log" && break
+    sleep 0.05
+done
 # Started as a player starts it: nothing tells Qt to speak but the screen reader itself.
 (cd "$game" && exec env -u WAYLAND_DISPLAY -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON QT_QPA_PLATFORM=xcb ./H_Stone) >/dev/null 2>&1 &
 pids+=($!)

@@ -10,9 +10,13 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <stop_token>
+#include <thread>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -84,6 +88,84 @@ double msBetween(Clock::time_point a, Clock::time_point b)
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
+struct Start {
+    Clock::time_point at;
+    double ms;         // the file's length, 0 for a file that must stay silent
+    bool cut = false;  // by the start that follows, in the same burst
+    double slack = 10;  // how late it may be heard: more for the sound that connects to the server
+};
+
+// The bursts a player must hear: one per audible start, as long as its file unless the
+// next start cuts it (and one with the sound that cuts it at once), onsets spaced as started.
+std::vector<Start> wanted(const std::vector<Start>& starts)
+{
+    std::vector<Start> want;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const Clock::time_point at = starts[i].at;
+        const double ms = i + 1 < starts.size() ? std::min(starts[i].ms, msBetween(at, starts[i + 1].at)) : starts[i].ms;
+        if (starts[i].ms == 0)
+            continue;
+        if (!want.empty() && msBetween(want.back().at, at) <= want.back().ms + 3)
+            want.back() = {want.back().at, msBetween(want.back().at, at) + ms, true, want.back().slack};
+        else
+            want.push_back({at, ms, false, starts[i].slack});
+    }
+    return want;
+}
+
+// Wakes every 2 ms beside the game's threads, at their priority: woken over 3 ms late, it
+// tells that the machine ran none of them for that long.
+struct StallProbe {
+    std::atomic<bool> stalled = false;
+    std::jthread thread{[this](const std::stop_token& stop) {
+        for (Clock::time_point due = Clock::now(); !stop.stop_requested();) {
+            std::this_thread::sleep_until(due += std::chrono::milliseconds(2));
+            if (msBetween(due, Clock::now()) > 3)
+                stalled = true, due = Clock::now();
+        }
+    }};
+};
+
+// Plays a plan until the machine ran the game's threads throughout and the monitor's
+// recording lost no moment (PipeWire's can, on a busy machine: a sound is then heard before
+// it was started), at most three times. Then every burst wanted is heard, on time, as long
+// as wanted and at its pitch.
+template <class Play>
+void expectHeard(const SoundServer& server, Play play)
+{
+    std::vector<Burst> heard;
+    std::vector<Start> want;
+    std::vector<double> late;  // each onset against when it was started, less the middle of them
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        StallProbe probe;
+        std::tie(heard, want) = play();
+        late.clear();
+        for (std::size_t k = 0; k < std::min(heard.size(), want.size()); ++k)
+            late.push_back(heard[k].onsetMs - msBetween(want[0].at, want[k].at));
+        std::vector<double> middle = late;
+        std::nth_element(middle.begin(), middle.begin() + long(middle.size() / 2), middle.end());
+        for (double& l : late)
+            l -= middle.empty() ? 0 : middle[middle.size() / 2];
+        const bool early = heard.size() == want.size() && std::any_of(late.begin(), late.end(), [](double l) { return l < -5; });
+        if (!early && !probe.stalled)
+            break;
+        std::printf("attempt %d: the machine stalled or the recording lost a moment; playing again\n", attempt);
+    }
+    const std::string seen = describe(heard);
+    ASSERT_EQ(heard.size(), want.size()) << seen;
+    for (std::size_t k = 0; k < heard.size(); ++k) {
+        EXPECT_TRUE(late[k] >= -10 && late[k] <= want[k].slack) << "burst " << k << " " << late[k] << " ms late; " << seen;
+        // A whole sound lasts as long as its file; one cut off ends with the sound that
+        // cut it, which starts no later than any other. Whatever the file's rate, the tone
+        // keeps its pitch.
+        const double endLate = late[k] + heard[k].lengthMs - want[k].ms;
+        EXPECT_TRUE(want[k].cut ? endLate >= -5 && endLate <= 10 : std::abs(heard[k].lengthMs - want[k].ms) <= 5)
+            << "burst " << k << " lasts " << heard[k].lengthMs << " ms; " << seen;
+        EXPECT_TRUE(want[k].cut || want[k].ms < 50 || std::abs(pitchHz(server.samples(), heard[k]) - 1000) <= 40)
+            << "burst " << k << " is off its pitch";
+    }
+}
+
 } // namespace
 
 TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
@@ -121,15 +203,8 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
     for (int i = 0; i < hostile.size(); ++i)
         plan.insert(plan.end(), {{7000 + 150 * i, hostile[i], 0}, {7060 + 150 * i, click, 12}});
 
-    struct Start {
-        Clock::time_point at;
-        double ms;
-        bool cut = false;  // by the start that follows, in the same burst
-    };
-    // Plays the plan and returns the bursts heard with those wanted: one per audible
-    // start, as long as its file unless the next start cuts it (and one with the sound
-    // that cuts it at once), onsets spaced as started.
-    auto listen = [&](std::vector<Start>* want) {
+    // Plays the plan and returns the bursts heard with those wanted.
+    expectHeard(*server, [&] {
         resources::SoundBoard sounds;
         sounds.play(click);  // the first sound also connects to the server
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
@@ -150,52 +225,8 @@ TEST_F(Heard, EveryStartIsHeardUntilItEndsOrIsCutAndHostileFilesStaySilent)
                     inputs.contains("application.icon_name = \"" HOPSTONE_APP_ID "\""))
             << inputs.constData();
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
-        want->clear();
-        for (std::size_t i = 0; i < starts.size(); ++i) {
-            const Clock::time_point at = starts[i].at;
-            double ms = starts[i].ms;
-            if (ms == 0)
-                continue;
-            if (i + 1 < starts.size())
-                ms = std::min(ms, msBetween(at, starts[i + 1].at));
-            if (!want->empty() && msBetween(want->back().at, at) <= want->back().ms + 3)
-                want->back() = {want->back().at, msBetween(want->back().at, at) + ms, true};
-            else
-                want->push_back({at, ms});
-        }
-        return findBursts(server->samples(), from);
-    };
-    std::vector<Start> want;
-    std::vector<Burst> heard;
-    std::vector<double> late;  // each onset against the first's, as started
-    // No sound starts before it is asked for: a burst heard early means the monitor's
-    // recording lost a moment (PipeWire's can, on a busy machine), and such a recording
-    // cannot judge the game, so the plan is played again.
-    for (int attempt = 1; attempt <= 3; ++attempt) {
-        heard = listen(&want);
-        late.clear();
-        for (std::size_t k = 0; k < std::min(heard.size(), want.size()); ++k)
-            late.push_back(heard[k].onsetMs - heard[0].onsetMs - msBetween(want[0].at, want[k].at));
-        if (heard.size() != want.size() || *std::min_element(late.begin(), late.end()) >= -5)
-            break;
-        std::printf("attempt %d: the recording lost a moment; playing the plan again\n", attempt);
-    }
-    const std::string seen = describe(heard);
-    ASSERT_EQ(heard.size(), want.size()) << seen;
-    for (std::size_t k = 0; k < heard.size(); ++k) {
-        EXPECT_NEAR(late[k], 0, 10) << "burst " << k;
-        // A whole sound lasts as long as its file; one cut off ends with the sound that
-        // cut it, which starts no later than any other.
-        const double endLate = late[k] + heard[k].lengthMs - want[k].ms;
-        if (want[k].cut)
-            EXPECT_TRUE(endLate >= -5 && endLate <= 10) << "burst " << k << " ends " << endLate << " ms late; " << seen;
-        else
-            EXPECT_NEAR(heard[k].lengthMs, want[k].ms, 5) << "burst " << k << "; " << seen;
-        // Whatever the file's rate, the tone keeps its pitch.
-        if (!want[k].cut && want[k].ms >= 50) {
-            EXPECT_NEAR(pitchHz(server->samples(), heard[k]), 1000, 40) << "burst " << k;
-        }
-    }
+        return std::pair{findBursts(server->samples(), from), wanted(starts)};
+    });
 }
 
 // A disk that stops answering in the middle of a read silences only the file it holds:
@@ -268,23 +299,34 @@ TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
     };
     ASSERT_TRUE(mkdir(folder, 0700) == 0 && chdir(folder) == 0);
     fill();
-    std::size_t from = server->samples().size();
-    TestSeam::setMuted(shell->sounds(), false);
-    shell->start();
-    QTest::qWait(500);
-    QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
-    QTest::qWait(200);
-    shell::PlayScreen* board = openFromMenu("Command2");
-    ASSERT_TRUE(board);
-    QTest::qWait(200);
-    QTest::mouseClick(board->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-    QTest::qWait(500 + 22 * 30 + 2 * 980 + 400);
-    ASSERT_EQ(text(board, "TIM"), "118") << "two clock ticks";
-    board->close();
-    QTest::qWait(500);
+    // Judged against the starts as the game made them: on a busy machine a late tick may
+    // follow the one before it closely enough to cut its click, and a player hears that too.
+    std::vector<Start> starts;
+    expectHeard(*server, [&] {
+        newShell();  // each attempt as a new run of the game
+        starts.clear();
+        TestSeam::setMuted(shell->sounds(), false);
+        TestSeam::onSoundStart(shell->sounds(), [&](const QString& file) {
+            starts.push_back({Clock::now(), file == QLatin1String("op.wav") ? 300.0 : 12.0, false, starts.empty() ? 50.0 : 10});
+        });
+        const std::size_t from = server->samples().size();
+        shell->start();
+        QTest::qWait(500);
+        QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
+        QTest::qWait(200);
+        shell::PlayScreen* board = openFromMenu("Command2");
+        if (!board)  // judged as far as it came; the count of starts below fails
+            return std::pair{findBursts(server->samples(), from), wanted(starts)};
+        QTest::qWait(200);
+        QTest::mouseClick(board->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
+        QTest::qWait(500 + 22 * 30 + 2 * 980 + 400);
+        EXPECT_EQ(text(board, "TIM"), "118") << "two clock ticks";
+        board->close();
+        QTest::qWait(500);
+        return std::pair{findBursts(server->samples(), from), wanted(starts)};
+    });
     // op.wav, the title's close, the menu button, START, 23 reveal ticks, 2 clock ticks, the close.
-    EXPECT_EQ(findBursts(server->samples(), from).size(), 30u);
-    EXPECT_EQ(shell->sounds().log().size(), 30);
+    EXPECT_EQ(starts.size(), 30u);
 
     // The game stands in the removed folder, which holds nothing: whatever the new one
     // holds, it is silent, and the message names the folder it was started in.
@@ -295,10 +337,10 @@ TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
     ASSERT_EQ(chdir(folder), 0);
     fill();
     ASSERT_EQ(fchdir(game), 0);
-    from = server->samples().size();
+    const std::size_t silentFrom = server->samples().size();
     openFromMenu("Command2");
     QTest::qWait(500);
-    EXPECT_EQ(findBursts(server->samples(), from).size(), 0u);
+    EXPECT_EQ(findBursts(server->samples(), silentFrom).size(), 0u);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("「" + scratch.path() + "/sjis-<x83>Q」")) << messages[0].toStdString();
     close(game);
