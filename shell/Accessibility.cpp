@@ -7,7 +7,9 @@
 #include "shell/Screen.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 
 namespace hop::shell {
 
@@ -185,11 +187,42 @@ void keepFromScreenReaders(QWidget* label)
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
+namespace {
+
+// Qt learns that a screen reader listens only after asking the accessibility bus, which
+// on a busy machine answers after the first window is up and active; a screen reader
+// started after the game comes in later still. Either way the active window was never
+// told, and the title would open to nobody: it is told once the screen reader is there.
+class LateListener : public QObject, public QAccessible::ActivationObserver {
+public:
+    using QObject::QObject;
+    ~LateListener() override { QAccessible::removeActivationObserver(this); }
+
+    void accessibilityActiveChanged(bool active) override
+    {
+        if (active)
+            QTimer::singleShot(0, this, [] {
+                QWidget* window = QApplication::activeWindow();
+                if (!window)
+                    return;
+                QAccessible::State activated;
+                activated.active = true;
+                QAccessibleStateChangeEvent event(window, activated);
+                QAccessible::updateAccessibility(&event);
+                QAccessibleEvent focus(QApplication::focusWidget() ? QApplication::focusWidget() : window, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focus);
+            });
+    }
+};
+
+} // namespace
+
 void installAccessibility()
 {
     static bool installed = false;
     if (!installed) {
         QAccessible::installFactory(factory);
+        QAccessible::installActivationObserver(new LateListener(qApp));
         installed = true;
     }
 }

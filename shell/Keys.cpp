@@ -68,7 +68,6 @@ protected:
         const auto* key = static_cast<const QKeyEvent*>(event);
         if (!actsOnce(key->key()))
             return false;
-        if (qEnvironmentVariableIsSet("HOPDEBUG")) fprintf(stderr, "%s key %x ts %llu rep %d\n", event->type() == QEvent::KeyPress ? "press" : "release", key->key(), (unsigned long long)key->timestamp(), key->isAutoRepeat());
         if (key->timestamp() == 0)
             return key->isAutoRepeat();
         if (event->type() == QEvent::KeyRelease) {

@@ -57,12 +57,10 @@ Screen::Screen(const ScreenLayout& layout, QWidget* owner) : QWidget(nullptr, fl
     setWindowTitle(layout.caption);
     setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
     setFont(gameFont(layout.baseFont));
-    if (layout.background) {
-        QPalette p = palette();
-        p.setColor(QPalette::Window, *layout.background);
-        setPalette(p);
-        setAutoFillBackground(true);
-    }
+    // The background is painted, not set in the palette: the style keys its drawings of the
+    // buttons by their palette, and a palette of each screen's own would leave a set of
+    // drawings behind with every screen opened. With the application's, they are shared.
+    setAttribute(Qt::WA_OpaquePaintEvent, layout.background.has_value());
     if (layout.programIcon) {
         // Drawn once and kept for the whole run (never destroyed after the application
         // is gone); only the screens designed with it carry it.
@@ -230,11 +228,12 @@ void Screen::closeEvent(QCloseEvent* event)
 void Screen::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
-    if (background_.isNull())
-        return;
     QPainter painter(this);
+    if (layout_.background)
+        painter.fillRect(event->rect(), *layout_.background);
     // Unscaled: one picture pixel per logical pixel, repeated without smoothing on HiDPI.
-    painter.drawPixmap(QPointF(0, 0), background_);
+    if (!background_.isNull())
+        painter.drawPixmap(QPointF(0, 0), background_);
 }
 
 } // namespace hop::shell

@@ -65,8 +65,11 @@ QWidget* newControl(QWidget* parent, const ControlEntry& entry)
         return nullptr;
     }
     case ControlKind::Label: {
-        auto* label = new FitLabel(entry.text, parent);
+        // The text only once the label is whole: set by QLabel's constructor, it would make
+        // Qt's accessibility cache keep a second interface for the label, which outlives it.
+        auto* label = new FitLabel(parent);
         label->setTextFormat(Qt::PlainText);
+        label->setText(entry.text);
         label->setAlignment(alignment(entry.align));
         label->setWordWrap(entry.wrap);
         applyColours(label, entry, QPalette::Window, QPalette::WindowText);
