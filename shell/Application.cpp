@@ -239,9 +239,9 @@ void setUpApplication()
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibility();
     installKeyGuard();
-    // The style keeps its drawings of buttons and frames in the pixmap cache, and every
-    // screen opened adds drawings of its own: under Qt's 10 MB default, opening screens
-    // filled it to the limit. What one screen draws, at up to three times the scale, fits.
+    // The style keeps its drawings of buttons and frames in the pixmap cache; under Qt's
+    // 10 MB default it kept far more than any screen draws. What one screen draws, at up to
+    // three times the scale, fits.
     QPixmapCache::setCacheLimit(256);
     // No application-wide icon: it would become the default of every window, and the
     // title and the version window carry none. The desktop entry names the icon.
