@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -58,17 +59,16 @@ struct Inbox {
     std::condition_variable wake;
     QByteArray pending;
     bool asked = false;
-    bool quit = false;
+    // Written under the mutex, read by the readers without it: a reader at idle priority,
+    // put off the core while it held the lock, would hold up the next start until the
+    // machine had nothing else to do.
+    std::atomic<bool> quit = false;
     bool ended = false;  // the thread that starts the sounds has closed the connection
-    std::uint64_t latest = 0;  // the number of the newest request
+    std::atomic<std::uint64_t> latest = 0;  // the number of the newest request
     std::optional<std::pair<std::uint64_t, Cached>> decoded;  // a reader's result for its request
     int readers = 0;
 
-    bool newer(std::uint64_t request)
-    {
-        std::lock_guard lock(mutex);
-        return latest != request || quit;
-    }
+    bool newer(std::uint64_t request) const { return latest != request || quit; }
 };
 
 void read(const std::shared_ptr<Inbox>& inbox, std::uint64_t request, Cached sound, int fd)
@@ -92,6 +92,9 @@ void read(const std::shared_ptr<Inbox>& inbox, std::uint64_t request, Cached sou
             auto wave = std::make_shared<Wave>();
             if (decodeWave(fd, wave.get(), kMaxWaveData, [&] { return inbox->newer(request); }))
                 sound.wave = std::move(wave);
+            // Back at normal priority for the one moment it holds the lock.
+            const sched_param normal{};
+            sched_setscheduler(0, SCHED_OTHER, &normal);
             std::lock_guard lock(inbox->mutex);
             --inbox->readers;
             if (inbox->latest == request && !inbox->quit) {
