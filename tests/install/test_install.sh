@@ -66,10 +66,11 @@ check_tree() { # <folder holding the prefix's files> <the prefix as listed> <lis
 }
 
 refused() { # <name typed> <what it says> <variable=value...> <command> <arguments>: ends at once
-    # with status 2 and one line of its own on stderr (Qt may add lines of its own)
+    # with status 2 and one line of its own on stderr (Qt may add lines of its own); a game that
+    # plays on instead is stopped by the timeout, not by ctest ten minutes later
     local name=$1 says=$2 status=0
     shift 2
-    "${game[@]}" "$@" >"$scratch/out.log" 2>"$scratch/err.log" || status=$?
+    timeout 60 "${game[@]}" "$@" >"$scratch/out.log" 2>"$scratch/err.log" || status=$?
     [ "$status" = 2 ] && [ "$(grep -c "^$name: " "$scratch/err.log")" = 1 ] && [ ! -s "$scratch/out.log" ] &&
         grep -q "^$name: .*$says" "$scratch/err.log" ||
         fail "$* gave status $status and said: $(cat "$scratch/out.log" "$scratch/err.log")"
@@ -156,8 +157,8 @@ files)
     ln -s "$scratch/moved/bin/hopstone" "$scratch/empty/hop"
     for cmd in "$scratch/moved/bin/hopstone" "$scratch/empty/hop" "$scratch/moved/libexec/hopstone/H_Stone"; do
         name=$(basename "$cmd")
-        [ "$("${game[@]}" "$cmd" --version)" = "Hopstone $version" ] || fail "$cmd --version"
-        [ "$("${game[@]}" "$cmd" -platform offscreen --help | head -n 1)" = "Usage: $name [options]" ] || fail "$cmd --help"
+        [ "$(timeout 60 "${game[@]}" "$cmd" --version)" = "Hopstone $version" ] || fail "$cmd --version"
+        [ "$(timeout 60 "${game[@]}" "$cmd" -platform offscreen --help | head -n 1)" = "Usage: $name [options]" ] || fail "$cmd --help"
         refused "$name" "Unknown option 'no-such-option'" QT_QPA_PLATFORM=offscreen "$cmd" -style fusion --no-such-option
     done
     # Qt's own options, as a session manager passes them, are not the game's to refuse.
