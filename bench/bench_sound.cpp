@@ -58,7 +58,7 @@ public:
               std::size_t last = 0;
               while (!stop_) {
                   const auto now = Clock::now();
-                  const auto samples = std::size_t(QFileInfo(path).size() / 2);
+                  const auto samples = std::size_t(QFileInfo(path).size() / 4);  // stereo frames
                   if (samples != last) {
                       std::lock_guard lock(mutex_);
                       seen_.emplace_back(last = samples, now);

@@ -157,14 +157,17 @@ TEST(BadFiles, EveryUnusablePictureFileIsRefusedWithTheFileNameAndItsReason)
     EXPECT_TRUE(endless.contains("大きすぎます")) << endless.toStdString();
 
     // The game reads its files by bare name, so the message says where it looked: in a
-    // folder named in Shift-JIS as in one that has been removed meanwhile.
+    // folder named in Shift-JIS as in one that has been removed meanwhile, and made again
+    // with the picture in it (the game still stands in the removed one).
     const QByteArray folder = QFile::encodeName(dir.path()) + "/sjis-\x83\x51";
     ASSERT_TRUE(mkdir(folder, 0700) == 0 && chdir(folder) == 0);
     for (int removed : {0, 1}) {
         const QString missing = readPictureFile(QStringLiteral("koma.kzt")).error;
         EXPECT_TRUE(missing.contains("「koma.kzt」") && missing.contains("「" + dir.path() + "/sjis-<x83>Q」"))
             << removed << missing.toStdString();
+        unlink(folder + "/koma.kzt");
         rmdir(folder);
+        ASSERT_TRUE(removed || (mkdir(folder, 0700) == 0 && symlink(HOPSTONE_GAME_DIR "/koma.kzt", folder + "/koma.kzt") == 0));
     }
     QDir::setCurrent(dir.path());
 }

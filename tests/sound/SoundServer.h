@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace hop::test {
@@ -23,6 +25,11 @@ namespace hop::test {
 class SoundServer {
 public:
     static constexpr int kRate = 48000;
+    // The control sound-server plays on the right channel alone (every sound of the game
+    // is the same on both): a 2 kHz square wave, louder for the first 5 ms of every 50.
+    static constexpr std::size_t kHalfWave = 12, kMarkFrames = 2400;
+
+    explicit SoundServer(bool control = false) : control_(control) {}
 
     // Starts the server and the recording, and waits until the recording keeps real time.
     bool start()
@@ -30,7 +37,7 @@ public:
         const QString ready = dir_.filePath(QStringLiteral("server"));
         server_.setProcessChannelMode(QProcess::ForwardedChannels);
         server_.start(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("sound-server")),
-                      {dir_.path(), recording()});
+                      {dir_.path(), recording(), QStringLiteral("2"), control_ ? QStringLiteral("control") : QString()});
         for (int i = 0; i < 1000 && !QFileInfo::exists(ready); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         QFile address(ready);
@@ -42,7 +49,7 @@ public:
         for (int i = 0; i < 50; ++i) {
             const qint64 before = QFileInfo(recording()).size();
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            if (QFileInfo(recording()).size() - before > 2 * kRate * 180 / 1000)
+            if (QFileInfo(recording()).size() - before > 4 * kRate * 180 / 1000)
                 return true;
         }
         return false;
@@ -54,42 +61,75 @@ public:
         server_.waitForFinished();
     }
 
-    // The monitor as parec writes it: 16-bit mono at kRate.
+    // The monitor as parec writes it: 16-bit stereo at kRate.
     QString recording() const { return dir_.filePath(QStringLiteral("monitor.raw")); }
 
-    std::vector<std::int16_t> samples() const
+    // The left channel, which the control leaves silent; or the control alone.
+    std::vector<std::int16_t> samples(bool control = false) const
     {
         QFile file(recording());
         file.open(QIODevice::ReadOnly);
         const QByteArray bytes = file.readAll();
         const auto* in = reinterpret_cast<const std::int16_t*>(bytes.constData());
-        return {in, in + bytes.size() / 2};
+        std::vector<std::int16_t> out(std::size_t(bytes.size() / 4));
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = std::int16_t(control ? in[2 * i + 1] - in[2 * i] : in[2 * i]);
+        return out;
     }
 
 private:
+    bool control_;
     QTemporaryDir dir_;
     QProcess server_;
 };
 
-struct Burst {
-    double onsetMs;  // from the start of the recording
-    double lengthMs;
-};
+inline double msOf(std::size_t samples) { return double(samples) * 1000 / SoundServer::kRate; }
+
+struct Burst { double onsetMs, lengthMs; };  // the onset from the start of the recording
 
 // Stretches of sound, split where at least 3 ms are silent.
 inline std::vector<Burst> findBursts(const std::vector<std::int16_t>& samples, std::size_t from)
 {
-    auto ms = [](std::size_t n) { return double(n) * 1000.0 / SoundServer::kRate; };
     std::vector<Burst> bursts;
     for (std::size_t i = from; i < samples.size(); ++i) {
         if (std::abs(samples[i]) < 1500)
             continue;
-        if (!bursts.empty() && ms(i) - bursts.back().onsetMs - bursts.back().lengthMs <= 3)
-            bursts.back().lengthMs = ms(i + 1) - bursts.back().onsetMs;
+        if (!bursts.empty() && msOf(i) - bursts.back().onsetMs - bursts.back().lengthMs <= 3)
+            bursts.back().lengthMs = msOf(i + 1) - bursts.back().onsetMs;
         else
-            bursts.push_back({ms(i), ms(1)});
+            bursts.push_back({msOf(i), msOf(1)});
     }
     return bursts;
+}
+
+// Where the control broke between two moments of the recording (ms): each span where its
+// wave was not whole, and how far everything after it moved (silence put in > 0, a moment
+// lost < 0). It moves every stream the server mixes alike.
+struct Break { double fromMs, toMs, shiftMs; };
+
+inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control, double fromMs, double toMs)
+{
+    const auto at = [&](double ms) { return std::min(control.size(), std::size_t(std::max(0.0, ms) * SoundServer::kRate / 1000)); };
+    std::vector<Break> breaks;
+    std::size_t edge = 0, mark = 0, brokeFrom = 0, brokeTo = 0;  // 0: none yet
+    for (std::size_t i = at(fromMs) + SoundServer::kHalfWave; i < at(toMs); ++i) {
+        const bool loud = std::abs(control[i]) >= 2000, wasLoud = std::abs(control[i - 1]) >= 2000;
+        if (!loud || (edge && wasLoud && (control[i] < 0) != (control[i - 1] < 0) && i - edge != SoundServer::kHalfWave))
+            std::tie(brokeFrom, brokeTo) = std::pair{brokeFrom ? brokeFrom : edge ? edge : i, i};
+        if (loud && wasLoud && (control[i] < 0) != (control[i - 1] < 0))
+            edge = i;
+        if (std::abs(control[i]) < 10000 || std::abs(control[i - 1]) >= 10000)
+            continue;
+        // A mark: it comes whole marks after the last unless everything moved.
+        const double moved = mark ? msOf(i) - msOf(mark) - msOf(SoundServer::kMarkFrames) : 0;
+        if (std::abs(moved) > 0.01 || brokeFrom)
+            breaks.push_back({msOf(brokeFrom ? brokeFrom : mark), msOf(brokeFrom ? brokeTo : i), moved});
+        mark = i;
+        brokeFrom = 0;
+    }
+    if (brokeFrom)
+        breaks.push_back({msOf(brokeFrom), msOf(brokeTo), 0});
+    return breaks;
 }
 
 // For a failure's message: each burst's onset and length, in ms.
