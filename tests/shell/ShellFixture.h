@@ -121,15 +121,8 @@ protected:
         QCoreApplication::sendEvent(w, &e);
     }
 
-    static QPoint centreOf(shell::PlayScreen* screen, int k)
-    {
-        return screen->hole(k)->geometry().center();
-    }
-
-    static QString text(QWidget* screen, const QString& label)
-    {
-        return screen->findChild<QLabel*>(label)->text();
-    }
+    static QPoint centreOf(shell::PlayScreen* screen, int k) { return screen->hole(k)->geometry().center(); }
+    static QString text(QWidget* screen, const QString& label) { return screen->findChild<QLabel*>(label)->text(); }
 
     std::unique_ptr<shell::Shell> shell;
     QStringList messages;

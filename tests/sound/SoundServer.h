@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,8 +25,9 @@ class SoundServer {
 public:
     static constexpr int kRate = 48000;
     // The control sound-server plays on the right channel alone (every sound of the game
-    // is the same on both): a 2 kHz square wave, louder for the first 5 ms of every 50.
-    static constexpr std::size_t kHalfWave = 12, kMarkFrames = 2400;
+    // is the same on both): a square wave, louder for the first 5 ms of every second. No
+    // moment lost in whole pieces of the recording's 50 ms keeps its phase.
+    static constexpr std::size_t kHalfWave = 13, kMarkFrames = 26 * 1847;
 
     explicit SoundServer(bool control = false) : control_(control) {}
 
@@ -102,33 +102,40 @@ inline std::vector<Burst> findBursts(const std::vector<std::int16_t>& samples, s
     return bursts;
 }
 
-// Where the control broke between two moments of the recording (ms): each span where its
-// wave was not whole, and how far everything after it moved (silence put in > 0, a moment
-// lost < 0). It moves every stream the server mixes alike.
+// Where the control broke between two moments of the recording (ms): each span where its wave was
+// not whole, and how far all after it moved (silence put in > 0, a moment lost < 0), every stream alike.
 struct Break { double fromMs, toMs, shiftMs; };
 
 inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control, double fromMs, double toMs)
 {
     const auto at = [&](double ms) { return std::min(control.size(), std::size_t(std::max(0.0, ms) * SoundServer::kRate / 1000)); };
-    std::vector<Break> breaks;
-    std::size_t edge = 0, mark = 0, brokeFrom = 0, brokeTo = 0;  // 0: none yet
+    std::vector<Break> breaks, runs;  // runs: where the wave broke since the last mark
+    std::size_t edge = 0, mark = 0;  // 0: none yet
+    bool broke = false;
+    // The control alone is exact: a frame at neither of its levels is not the control.
+    const auto level = [&](std::size_t i) { const int l = (std::abs(control[i]) + 50) / 100; return l == 80 ? 1 : l == 120 ? 2 : 0; };
     for (std::size_t i = at(fromMs) + SoundServer::kHalfWave; i < at(toMs); ++i) {
-        const bool loud = std::abs(control[i]) >= 2000, wasLoud = std::abs(control[i - 1]) >= 2000;
-        if (!loud || (edge && wasLoud && (control[i] < 0) != (control[i - 1] < 0) && i - edge != SoundServer::kHalfWave))
-            std::tie(brokeFrom, brokeTo) = std::pair{brokeFrom ? brokeFrom : edge ? edge : i, i};
-        if (loud && wasLoud && (control[i] < 0) != (control[i - 1] < 0))
-            edge = i;
-        if (std::abs(control[i]) < 10000 || std::abs(control[i - 1]) >= 10000)
+        const bool turn = level(i) && level(i - 1) && (control[i] < 0) != (control[i - 1] < 0);
+        if (!level(i) || (turn && edge && i - edge != SoundServer::kHalfWave)) {
+            if (!std::exchange(broke, true))
+                runs.push_back({msOf(edge ? edge : i), 0, 0});
+            runs.back().toMs = msOf(i);
+        } else {
+            broke = broke && !turn;
+        }
+        edge = turn ? i : edge;
+        if (level(i) != 2 || level(i - 1) != 1)
             continue;
-        // A mark: it comes whole marks after the last unless everything moved.
+        // A mark: it comes whole marks after the last unless everything moved, somewhere
+        // in the runs since the last (or anywhere between the two, where the wave kept its phase).
         const double moved = mark ? msOf(i) - msOf(mark) - msOf(SoundServer::kMarkFrames) : 0;
-        if (std::abs(moved) > 0.01 || brokeFrom)
-            breaks.push_back({msOf(brokeFrom ? brokeFrom : mark), msOf(brokeFrom ? brokeTo : i), moved});
+        if (std::abs(moved) > 0.01)
+            runs = {{runs.empty() ? msOf(mark) : runs.front().fromMs, runs.empty() ? msOf(i) : runs.back().toMs, moved}};
+        breaks.insert(breaks.end(), runs.begin(), runs.end());
+        runs.clear();
         mark = i;
-        brokeFrom = 0;
     }
-    if (brokeFrom)
-        breaks.push_back({msOf(brokeFrom), msOf(brokeTo), 0});
+    breaks.insert(breaks.end(), runs.begin(), runs.end());
     return breaks;
 }
 

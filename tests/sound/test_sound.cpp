@@ -88,10 +88,7 @@ QByteArray pactl(const QStringList& args)
     return pactl.readAllStandardOutput();
 }
 
-double msBetween(Clock::time_point a, Clock::time_point b)
-{
-    return std::chrono::duration<double, std::milli>(b - a).count();
-}
+double msBetween(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
 
 struct Start {
     Clock::time_point at;
