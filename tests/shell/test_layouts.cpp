@@ -17,10 +17,7 @@ using shell::ControlEntry;
 
 namespace {
 
-QPoint centreIn(QWidget* window, QWidget* w)
-{
-    return w->mapTo(window, w->rect().center());
-}
+QPoint centreIn(QWidget* window, QWidget* w) { return w->mapTo(window, w->rect().center()); }
 
 // Every text on show, as a reader takes them in: row by row from the top (a row is
 // where the middles are level), left to right.

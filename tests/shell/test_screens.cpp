@@ -17,15 +17,9 @@ using namespace hop::test;
 
 namespace {
 
-QPushButton* button(QWidget* screen, const char* name)
-{
-    return screen->findChild<QPushButton*>(QLatin1String(name));
-}
+QPushButton* button(QWidget* screen, const char* name) { return screen->findChild<QPushButton*>(QLatin1String(name)); }
 
-QAccessible::State stateOf(QWidget* w)
-{
-    return QAccessible::queryAccessibleInterface(w)->state();
-}
+QAccessible::State stateOf(QWidget* w) { return QAccessible::queryAccessibleInterface(w)->state(); }
 
 // A key held down: X repeats it as a release and a press with one time stamp each time.
 void repeatKey(QWidget* w, Qt::Key key, ulong time)

@@ -39,10 +39,7 @@ QString xprop(WId window, const char* property)
 // a window; a wait that ends sooner than this would blame the game for the machine.
 constexpr int kBusyMs = 20000;
 template <class Condition>
-bool busyWait(Condition condition)
-{
-    return QTest::qWaitFor(condition, kBusyMs);
-}
+bool busyWait(Condition condition) { return QTest::qWaitFor(condition, kBusyMs); }
 
 TEST_F(ShellTest, RealWindowsAreCentredAndTheVersionWindowKeepsTheKeyboard)
 {
