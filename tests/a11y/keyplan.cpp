@@ -1,8 +1,7 @@
-// Prints the first difficult stage played to its clear as keys, one a line, each with the
-// words a screen reader must speak after it: the arrows walk the mark by the board's own
-// steps, Enter picks up and drops, along a solution the solver finds. A stage, short as
-// it is, is cleared well inside its minute even when a busy machine slows the screen
-// reader to a second a key.
+// Prints the first difficult stage played to its clear as keys, one a line, each with the words a
+// screen reader must speak after it: the arrows walk the mark by the board's own steps, Enter picks
+// up and drops, along a solution the solver finds. A stage, short as it is, is cleared well inside
+// its minute even when a busy machine slows the screen reader to a second a key.
 #include "board/Solver.h"
 #include "modes/Rules.h"
 

@@ -10,13 +10,11 @@
 #include "board/Solver.h"
 #include "tests/support/Reveal.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -74,8 +72,7 @@ protected:
     void toMenu()
     {
         shell->start();
-        auto* picture = shell->title()->control<shell::PictureCell>(QStringLiteral("Image1"));
-        QTest::mouseClick(picture, Qt::LeftButton);
+        QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
         settle();
         ASSERT_TRUE(shell->menu());
     }
@@ -95,8 +92,7 @@ protected:
         QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
         settle();
         visit(shell->menu());
-        QTest::mouseClick(shell->menu()->control<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
-        settle();
+        openFromMenu("Command4");
         visit(shell->version());
         QTest::mouseClick(shell->version()->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
         settle();
