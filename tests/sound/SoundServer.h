@@ -84,6 +84,10 @@ private:
 };
 
 inline double msOf(std::size_t samples) { return double(samples) * 1000 / SoundServer::kRate; }
+inline std::size_t sampleAt(const std::vector<std::int16_t>& samples, double ms)
+{
+    return std::min(samples.size(), std::size_t(std::max(0.0, ms) * SoundServer::kRate / 1000));
+}
 
 struct Burst { double onsetMs, lengthMs; };  // the onset from the start of the recording
 
@@ -103,22 +107,21 @@ inline std::vector<Burst> findBursts(const std::vector<std::int16_t>& samples, s
 }
 
 // Where the control broke between two moments of the recording (ms): each span where its wave was
-// not whole, and how far all after it moved (silence put in > 0, a moment lost < 0), every stream alike.
-struct Break { double fromMs, toMs, shiftMs; };
+// not whole, or where all after it moved (silence put in, a moment lost), every stream alike.
+struct Break { double fromMs, toMs; };
 
 inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control, double fromMs, double toMs)
 {
-    const auto at = [&](double ms) { return std::min(control.size(), std::size_t(std::max(0.0, ms) * SoundServer::kRate / 1000)); };
     std::vector<Break> breaks, runs;  // runs: where the wave broke since the last mark
     std::size_t edge = 0, mark = 0;  // 0: none yet
     bool broke = false;
     // The control alone is exact: a frame at neither of its levels is not the control.
     const auto level = [&](std::size_t i) { const int l = (std::abs(control[i]) + 50) / 100; return l == 80 ? 1 : l == 120 ? 2 : 0; };
-    for (std::size_t i = at(fromMs) + SoundServer::kHalfWave; i < at(toMs); ++i) {
+    for (std::size_t i = sampleAt(control, fromMs) + SoundServer::kHalfWave; i < sampleAt(control, toMs); ++i) {
         const bool turn = level(i) && level(i - 1) && (control[i] < 0) != (control[i - 1] < 0);
         if (!level(i) || (turn && edge && i - edge != SoundServer::kHalfWave)) {
             if (!std::exchange(broke, true))
-                runs.push_back({msOf(edge ? edge : i), 0, 0});
+                runs.push_back({msOf(edge ? edge : i), 0});
             runs.back().toMs = msOf(i);
         } else {
             broke = broke && !turn;
@@ -130,13 +133,22 @@ inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control
         // in the runs since the last (or anywhere between the two, where the wave kept its phase).
         const double moved = mark ? msOf(i) - msOf(mark) - msOf(SoundServer::kMarkFrames) : 0;
         if (std::abs(moved) > 0.01)
-            runs = {{runs.empty() ? msOf(mark) : runs.front().fromMs, runs.empty() ? msOf(i) : runs.back().toMs, moved}};
+            runs = {{runs.empty() ? msOf(mark) : runs.front().fromMs, runs.empty() ? msOf(i) : runs.back().toMs}};
         breaks.insert(breaks.end(), runs.begin(), runs.end());
         runs.clear();
         mark = i;
     }
     breaks.insert(breaks.end(), runs.begin(), runs.end());
     return breaks;
+}
+
+// A sound the server broke for a moment is one burst: a gap under 12 ms where the control broke too.
+inline void joinBroken(std::vector<Burst>& heard, const std::vector<Break>& breaks)
+{
+    for (std::size_t k = 1; k < heard.size(); ++k)
+        if (const double gap = heard[k].onsetMs - heard[k - 1].onsetMs - heard[k - 1].lengthMs; gap < 12 &&
+            std::any_of(breaks.begin(), breaks.end(), [&](const Break& b) { return b.fromMs - 3 < heard[k].onsetMs - gap && heard[k].onsetMs < b.toMs + 3; }))
+            heard[k - 1].lengthMs += gap + heard[k].lengthMs, heard.erase(heard.begin() + long(k--));
 }
 
 // For a failure's message: each burst's onset and length, in ms.
@@ -151,9 +163,8 @@ inline std::string describe(const std::vector<Burst>& bursts)
 // The pitch of a burst's middle half, from its sign changes.
 inline double pitchHz(const std::vector<std::int16_t>& samples, const Burst& b)
 {
-    const auto at = [&](double ms) { return std::min(samples.size(), std::size_t(ms * SoundServer::kRate / 1000)); };
     int changes = 0;
-    for (std::size_t i = at(b.onsetMs + b.lengthMs / 4) + 1; i < at(b.onsetMs + b.lengthMs * 3 / 4); ++i)
+    for (std::size_t i = sampleAt(samples, b.onsetMs + b.lengthMs / 4) + 1; i < sampleAt(samples, b.onsetMs + b.lengthMs * 3 / 4); ++i)
         changes += (samples[i] < 0) != (samples[i - 1] < 0);
     return changes * 1000.0 / b.lengthMs;
 }
