@@ -55,11 +55,7 @@ public:
         return false;
     }
 
-    ~SoundServer()
-    {
-        server_.terminate();  // SIGTERM to its PID: it stops what it started
-        server_.waitForFinished();
-    }
+    ~SoundServer() { server_.terminate(), server_.waitForFinished(); }  // SIGTERM to its PID: it stops what it started
 
     // The monitor as parec writes it: 16-bit stereo at kRate.
     QString recording() const { return dir_.filePath(QStringLiteral("monitor.raw")); }
@@ -68,8 +64,7 @@ public:
     std::vector<std::int16_t> samples(bool control = false) const
     {
         QFile file(recording());
-        file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         const auto* in = reinterpret_cast<const std::int16_t*>(bytes.constData());
         std::vector<std::int16_t> out(std::size_t(bytes.size() / 4));
         for (std::size_t i = 0; i < out.size(); ++i)
@@ -120,7 +115,7 @@ inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control
     for (std::size_t i = sampleAt(control, fromMs) + SoundServer::kHalfWave; i < sampleAt(control, toMs); ++i) {
         const bool turn = level(i) && level(i - 1) && (control[i] < 0) != (control[i - 1] < 0);
         if (!level(i) || (turn && edge && i - edge != SoundServer::kHalfWave)) {
-            if (!std::exchange(broke, true))
+            if (!std::exchange(broke, true) || runs.empty())  // a run goes on past a mark
                 runs.push_back({msOf(edge ? edge : i), 0});
             runs.back().toMs = msOf(i);
         } else {
@@ -147,7 +142,7 @@ inline void joinBroken(std::vector<Burst>& heard, const std::vector<Break>& brea
 {
     for (std::size_t k = 1; k < heard.size(); ++k)
         if (const double gap = heard[k].onsetMs - heard[k - 1].onsetMs - heard[k - 1].lengthMs; gap < 12 &&
-            std::any_of(breaks.begin(), breaks.end(), [&](const Break& b) { return b.fromMs - 3 < heard[k].onsetMs - gap && heard[k].onsetMs < b.toMs + 3; }))
+            std::ranges::any_of(breaks, [&](const Break& b) { return b.fromMs - 3 < heard[k].onsetMs - gap && heard[k].onsetMs < b.toMs + 3; }))
             heard[k - 1].lengthMs += gap + heard[k].lengthMs, heard.erase(heard.begin() + long(k--));
 }
 
