@@ -137,13 +137,14 @@ inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control
     return breaks;
 }
 
-// A sound the server broke for a moment is one burst: a gap under 12 ms where the control broke too.
+// What the server broke for a moment, where the control broke too: a sound split by a gap under
+// 12 ms is one burst, and a fleck under 2 ms (no sound of the game is that short) is none.
 inline void joinBroken(std::vector<Burst>& heard, const std::vector<Break>& breaks)
 {
+    const auto broke = [&](double ms) { return std::ranges::any_of(breaks, [&](const Break& b) { return b.fromMs - 3 < ms && ms < b.toMs + 3; }); };
     for (std::size_t k = 1; k < heard.size(); ++k)
-        if (const double gap = heard[k].onsetMs - heard[k - 1].onsetMs - heard[k - 1].lengthMs; gap < 12 &&
-            std::ranges::any_of(breaks, [&](const Break& b) { return b.fromMs - 3 < heard[k].onsetMs - gap && heard[k].onsetMs < b.toMs + 3; }))
-            heard[k - 1].lengthMs += gap + heard[k].lengthMs, heard.erase(heard.begin() + long(k--));
+        if (const double gap = heard[k].onsetMs - heard[k - 1].onsetMs - heard[k - 1].lengthMs; broke(heard[k].onsetMs) && (gap < 12 || heard[k].lengthMs < 2))
+            heard[k - 1].lengthMs += gap < 12 ? gap + heard[k].lengthMs : 0, heard.erase(heard.begin() + long(k--));
 }
 
 // For a failure's message: each burst's onset and length, in ms.

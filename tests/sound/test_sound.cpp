@@ -81,8 +81,7 @@ QByteArray pactl(const QStringList& args)
 {
     QProcess pactl;
     pactl.start(QStringLiteral("pactl"), args);
-    pactl.waitForFinished();
-    return pactl.readAllStandardOutput();
+    return pactl.waitForFinished(), pactl.readAllStandardOutput();
 }
 
 double msBetween(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
