@@ -173,7 +173,7 @@ void expectHeard(const SoundServer& server, Play play)
         EXPECT_TRUE(shaken(k) || (want[k].cut ? longer >= -want[k].slack && longer <= Start{}.slack : std::abs(longer) <= 5))
             << "burst " << k << " lasts " << heard[k].lengthMs << " ms; " << seen;
         EXPECT_TRUE(shaken(k) || want[k].cut || want[k].ms < 50 || std::abs(pitchHz(server.samples(), heard[k]) - 1000) <= 40)
-            << "burst " << k << " is off its pitch";
+            << "burst " << k << " is heard at " << pitchHz(server.samples(), heard[k]) << " Hz; " << seen;
     }
 }
 
