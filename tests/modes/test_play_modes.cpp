@@ -53,15 +53,13 @@ void startAndReveal(PlayMode& mode, FakePort& port)
     }
 }
 
+// A game loaded on its screen, what loading showed and played taken off the logs.
+void loadOn(FakePort& port, PlayMode& game) { port.mode = &game, game.load(), port.clearLogs(); }
+
 struct Timed {
     FakePort port;
     TimedGame game;
-    explicit Timed(Mode mode) : game(mode, port)
-    {
-        port.mode = &game;
-        game.load();
-        port.clearLogs();
-    }
+    explicit Timed(Mode mode) : game(mode, port) { loadOn(port, game); }
 };
 
 struct Stages {
@@ -73,12 +71,7 @@ struct Stages {
                            draws.pop_front();
                        return r;
                    }};
-    Stages()
-    {
-        port.mode = &game;
-        game.load();
-        port.clearLogs();
-    }
+    Stages() { loadOn(port, game); }
     // Clear stages until `stage` waits behind START (or the re-test is pending).
     void clearUpTo(int stage)
     {

@@ -10,7 +10,6 @@
 #include <QStyleOptionButton>
 #include <QTextLayout>
 
-
 using namespace hop;
 using namespace hop::test;
 using shell::ControlEntry;

@@ -31,15 +31,10 @@ void repeatKey(QWidget* w, Qt::Key key, ulong time)
     }
 }
 
-QImage cursorImage()
+// The cursor shown (by default), or the one made of a picture, as one kind of image.
+QImage cursorImage(const QCursor* c = QGuiApplication::overrideCursor())
 {
-    const QCursor* c = QGuiApplication::overrideCursor();
     return c ? c->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied) : QImage();
-}
-
-QImage expected(const QImage& picture)
-{
-    return hop::resources::makeCursor(picture).pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
@@ -192,8 +187,8 @@ TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
     ASSERT_EQ(QApplication::focusWidget(), button(screen, "Command1")) << "START has the keyboard";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     finishReveal(screen);
-    const QImage dragCursor = expected(hop::resources::dragCursor(1));
-    const QImage dropCursor = expected(hop::resources::dropCursor(1));
+    const QCursor drag = hop::resources::makeCursor(hop::resources::dragCursor(1)), drop = hop::resources::makeCursor(hop::resources::dropCursor(1));
+    const QImage dragCursor = cursorImage(&drag), dropCursor = cursorImage(&drop);
 
     QTest::mousePress(screen->hole(4), Qt::RightButton);  // any button picks up
     EXPECT_EQ(cursorImage(), dragCursor);

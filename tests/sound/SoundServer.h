@@ -28,6 +28,7 @@ public:
     // is the same on both): a square wave, louder for the first 5 ms of every second. No
     // moment lost in whole pieces of the recording's 50 ms keeps its phase.
     static constexpr std::size_t kHalfWave = 13, kMarkFrames = 26 * 1847;
+    static constexpr std::size_t kPeriod = 128;  // of PipeWire's graph, fixed by sound-server
 
     explicit SoundServer(bool control = false) : control_(control) {}
 
@@ -145,6 +146,18 @@ inline void joinBroken(std::vector<Burst>& heard, const std::vector<Break>& brea
     for (std::size_t k = 1; k < heard.size(); ++k)
         if (const double gap = heard[k].onsetMs - heard[k - 1].onsetMs - heard[k - 1].lengthMs; broke(heard[k].onsetMs) && (gap < 12 || heard[k].lengthMs < 2))
             heard[k - 1].lengthMs += gap < 12 ? gap + heard[k].lengthMs : 0, heard.erase(heard.begin() + long(k--));
+}
+
+// Where PipeWire lost a period of one stream alone, late for its cycle on a busy machine (the control's deep buffer
+// keeps it whole): exact silence one period long in a burst of the tone (48 frames), the tone after it where it was.
+inline void addLostPeriods(std::vector<Break>& breaks, const std::vector<std::int16_t>& s, const std::vector<Burst>& heard)
+{
+    // Frames after i as they were four tones before: silence put in, not lost, moves them by 32 frames, 16 the same.
+    const auto same = [&](std::size_t i) { int n = 0; for (std::size_t f = i; f < i + 48; ++f) n += (s[f] < 0) == (s[f - 192] < 0); return n; };
+    for (const Burst& b : heard)
+        for (std::size_t i = sampleAt(s, b.onsetMs) + 192, zeros = 0; i + 48 < sampleAt(s, b.onsetMs + b.lengthMs); zeros = s[i++] ? 0 : zeros + 1)
+            if (zeros == SoundServer::kPeriod && s[i] && same(i) > 36)
+                breaks.push_back({msOf(i - zeros), msOf(i)});
 }
 
 // For a failure's message: each burst's onset and length, in ms.

@@ -72,9 +72,7 @@ QByteArray wave(int ms, int rate = SoundServer::kRate, int channels = 1, int bit
 QString write(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return path;
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? path : QString();
 }
 
 QByteArray pactl(const QStringList& args)
@@ -142,6 +140,7 @@ void expectHeard(const SoundServer& server, Play play)
         stills = probe.stop();
         breaks = controlBreaks(server.samples(true), heard.empty() ? 0 : heard.front().onsetMs - 100,
                                heard.empty() ? 0 : heard.back().onsetMs + heard.back().lengthMs + 100);
+        addLostPeriods(breaks, server.samples(), heard);
         joinBroken(heard, breaks);
         // A start that cuts the sound before it is heard in one burst with it; so is one that follows its end closer
         // than starts keep time, where that burst is longer than its sound and the next nearer the start after.
