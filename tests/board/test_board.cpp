@@ -80,15 +80,12 @@ void checkEverySourceAndTarget(const BoardLayout& layout, const std::vector<std:
                 const auto found = std::find_if(into.begin(), into.end(), [&](const JumpEntry& e) { return e.from == s; });
                 const JumpEntry* j = found == into.end() ? nullptr : &*found;
                 const bool legal = j && rig.board.hole(t) == 0 && rig.board.hole(j->over) == 1;
-
                 rig.move.dragOver(t, DragOver::Enter);
-                EXPECT_EQ(rig.port.dragIcon[static_cast<size_t>(s)] == DragIcon::Drop, legal)
-                    << s << "->" << t;
+                EXPECT_EQ(rig.port.dragIcon[static_cast<size_t>(s)] == DragIcon::Drop, legal) << s << "->" << t;
                 rig.move.dragOver(t, DragOver::Move);
                 EXPECT_EQ(rig.port.dragIcon[static_cast<size_t>(s)] == DragIcon::Drop, legal);
                 rig.move.dragOver(t, DragOver::Leave);
                 EXPECT_EQ(rig.port.dragIcon[static_cast<size_t>(s)], DragIcon::Drag);
-
                 const int c = rig.board.count();
                 rig.port.log.clear();
                 EXPECT_EQ(rig.move.drop(t), legal);
@@ -132,9 +129,8 @@ TEST(CellNotification, OnlyAChangeNotifiesNestedNotificationsRunDepthFirstAndAnO
         if (v == 11)
             c.set(0);  // as a reset inside a clear check does
     });
-    a.set(0);
-    a.set(1);
-    a.set(1);
+    for (int v : {0, 1, 1})
+        a.set(v);
     order.push_back("returned");
     EXPECT_EQ(order, (std::vector<std::string>{"a1", "b10", "c11", "c0", "b end", "a end", "returned"}));
     EXPECT_EQ(c.get(), 0);

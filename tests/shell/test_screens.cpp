@@ -189,7 +189,6 @@ TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
     finishReveal(screen);
     const QCursor drag = hop::resources::makeCursor(hop::resources::dragCursor(1)), drop = hop::resources::makeCursor(hop::resources::dropCursor(1));
     const QImage dragCursor = cursorImage(&drag), dropCursor = cursorImage(&drop);
-
     QTest::mousePress(screen->hole(4), Qt::RightButton);  // any button picks up
     EXPECT_EQ(cursorImage(), dragCursor);
     // Over hole 5 (occupied), between holes, over hole 2 (the one jumped): no drop.

@@ -78,8 +78,7 @@ QString write(const QString& path, const QByteArray& bytes)
 QByteArray pactl(const QStringList& args)
 {
     QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), args);
-    return pactl.waitForFinished(), pactl.readAllStandardOutput();
+    return pactl.start(QStringLiteral("pactl"), args), pactl.waitForFinished(), pactl.readAllStandardOutput();
 }
 
 double msBetween(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }

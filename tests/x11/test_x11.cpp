@@ -29,8 +29,7 @@ QString xprop(WId window, const char* property)
     QProcess p;
     p.start(QStringLiteral("xprop"), (window ? QStringList{"-id", QString::number(window)} : QStringList{"-root"})
                                          << QString::fromLatin1(property));
-    p.waitForFinished();
-    return QString::fromLatin1(p.readAllStandardOutput());
+    return p.waitForFinished(), QString::fromLatin1(p.readAllStandardOutput());
 }
 
 } // namespace
