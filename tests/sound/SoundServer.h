@@ -150,16 +150,17 @@ inline void joinBroken(std::vector<Burst>& heard, const std::vector<Break>& brea
 }
 
 // Where PipeWire lost periods of the game's stream alone, late for its cycles on a busy machine (the control shows
-// it only when it lost its own too): exact silence whole periods long in a burst of the tone (48 frames), or between
+// it only when it lost its own too): exact silence whole periods long in a burst of the tests' tone, or between
 // two bursts closer than 12 ms, and the tone after it in its place (the game's sound was there in time). Breaks too.
 inline void addLostPeriods(std::vector<Break>& breaks, const std::vector<std::int16_t>& s, const std::vector<Burst>& heard)
 {
+    constexpr std::size_t tone = SoundServer::kRate / 1000;  // the tests' 1 kHz tone, in frames
     for (std::size_t k = 0; k < heard.size(); ++k) {
         const Burst& b = k + 1 < heard.size() && heard[k + 1].onsetMs < heard[k].onsetMs + heard[k].lengthMs + 12 ? heard[k + 1] : heard[k];
-        for (std::size_t i = sampleAt(s, heard[k].onsetMs), zeros = 0; i + 48 < sampleAt(s, b.onsetMs + b.lengthMs); zeros = s[i++] ? 0 : zeros + 1) {
+        for (std::size_t i = sampleAt(s, heard[k].onsetMs), zeros = 0; i + tone < sampleAt(s, b.onsetMs + b.lengthMs); zeros = s[i++] ? 0 : zeros + 1) {
             // As whole tones before it (silence put in, not lost, would move a period's by 32 frames: 16 the same).
-            const auto same = [&, back = 48 * (zeros / 48 + 2)](std::size_t f) { return (s[f] < 0) == (s[f - back] < 0); };
-            if (zeros && zeros % SoundServer::kPeriod == 0 && s[i] && i > 2 * zeros + 200 && std::ranges::count_if(std::views::iota(i, i + 48), same) > 36)
+            const auto same = [&, back = tone * (zeros / tone + 2)](std::size_t f) { return (s[f] < 0) == (s[f - back] < 0); };
+            if (zeros && zeros % SoundServer::kPeriod == 0 && s[i] && i > 2 * zeros + 200 && std::ranges::count_if(std::views::iota(i, i + tone), same) > 36)
                 breaks.push_back({msOf(i - zeros), msOf(i)});
         }
     }
