@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ranges>
 #include <string>
@@ -59,6 +60,7 @@ public:
 
     ~SoundServer() { server_.terminate(), server_.waitForFinished(); }  // SIGTERM to its PID: it stops what it started
 
+    void keep() { dir_.setAutoRemove(false), std::printf("the recording is kept: %s\n", qPrintable(recording())); }  // to read a failure
     // The monitor as parec writes it: 16-bit stereo at kRate.
     QString recording() const { return dir_.filePath(QStringLiteral("monitor.raw")); }
 
@@ -105,7 +107,7 @@ inline std::vector<Burst> findBursts(const std::vector<std::int16_t>& samples, s
 
 // Where the control broke between two moments of the recording (ms): each span where its wave was
 // not whole, or where all after it moved (silence put in, a moment lost), every stream alike.
-struct Break { double fromMs, toMs; };
+struct Break { double fromMs, toMs; bool lost = false; };  // lost: periods of the game's stream, the rest of it in place
 
 inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control, double fromMs, double toMs)
 {
@@ -139,37 +141,42 @@ inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control
     return breaks;
 }
 
-// What the server broke for a moment, where the control broke too: a sound split by a gap under
-// 12 ms is one burst, and a fleck under 2 ms (no sound of the game is that short) is none.
+// What the server broke for a moment, where the control broke too: a sound split by a gap under 12 ms, or by periods
+// lost (the rest in place), is one burst, and a fleck under 2 ms (no sound of the game is that short) is none.
 inline void joinBroken(std::vector<Burst>& heard, const std::vector<Break>& breaks)
 {
     const auto broke = [&](double ms) { return std::ranges::any_of(breaks, [&](const Break& b) { return b.fromMs - 3 < ms && ms < b.toMs + 3; }); };
+    const auto lost = [&](double from, double to) { return std::ranges::any_of(breaks, [&](const Break& b) { return b.lost && b.fromMs < from + 1 && to - 1 < b.toMs; }); };
     for (std::size_t k = 1; k < heard.size(); ++k)
-        if (const double gap = heard[k].onsetMs - heard[k - 1].onsetMs - heard[k - 1].lengthMs; broke(heard[k].onsetMs) && (gap < 12 || heard[k].lengthMs < 2))
-            heard[k - 1].lengthMs += gap < 12 ? gap + heard[k].lengthMs : 0, heard.erase(heard.begin() + long(k--));
+        if (const double gap = heard[k].onsetMs - heard[k - 1].onsetMs - heard[k - 1].lengthMs; gap < 12 ? broke(heard[k].onsetMs) : lost(heard[k].onsetMs - gap, heard[k].onsetMs))
+            heard[k - 1].lengthMs += gap + heard[k].lengthMs, heard.erase(heard.begin() + long(k--));
+        else if (broke(heard[k].onsetMs) && heard[k].lengthMs < 2)
+            heard.erase(heard.begin() + long(k--));
 }
 
-// Where PipeWire lost periods of the game's stream alone, late for its cycles on a busy machine (the control shows
-// it only when it lost its own too): exact silence whole periods long in a burst of the tests' tone, or between
-// two bursts closer than 12 ms, and the tone after it in its place (the game's sound was there in time). Breaks too.
-inline void addLostPeriods(std::vector<Break>& breaks, const std::vector<std::int16_t>& s, const std::vector<Burst>& heard)
+// Where PipeWire lost periods of the game's stream, late for its cycles on a busy machine (the control shows it only when
+// it lost its own too): exact silence whole periods long in a burst of the tests' tone or before the next, the tone after
+// it in its place (the game's sound was there in time). One sound is heard across it, across 12 ms or more only where
+// the control lost the same periods (else a break alone).
+inline void addLostPeriods(std::vector<Break>& breaks, const SoundServer& server, const std::vector<Burst>& heard)
 {
     constexpr std::size_t tone = SoundServer::kRate / 1000;  // the tests' 1 kHz tone, in frames
+    const std::vector<std::int16_t> s = server.samples(), control = server.samples(true);
     for (std::size_t k = 0; k < heard.size(); ++k) {
-        const Burst& b = k + 1 < heard.size() && heard[k + 1].onsetMs < heard[k].onsetMs + heard[k].lengthMs + 12 ? heard[k + 1] : heard[k];
-        for (std::size_t i = sampleAt(s, heard[k].onsetMs), zeros = 0; i + tone < sampleAt(s, b.onsetMs + b.lengthMs); zeros = s[i++] ? 0 : zeros + 1) {
+        const std::size_t near = sampleAt(s, heard[k].onsetMs + heard[k].lengthMs + 12), next = k + 1 < heard.size() ? sampleAt(s, heard[k + 1].onsetMs + 2) : 0;
+        for (std::size_t i = sampleAt(s, heard[k].onsetMs), zeros = 0; i + tone < std::max(near, next); zeros = s[i++] ? 0 : zeros + 1) {
             // As whole tones before it (silence put in, not lost, would move a period's by 32 frames: 16 the same).
             const auto same = [&, back = tone * (zeros / tone + 2)](std::size_t f) { return (s[f] < 0) == (s[f - back] < 0); };
             if (zeros && zeros % SoundServer::kPeriod == 0 && s[i] && i > 2 * zeros + 200 && std::ranges::count_if(std::views::iota(i, i + tone), same) > 36)
-                breaks.push_back({msOf(i - zeros), msOf(i)});
+                breaks.push_back({msOf(i - zeros), msOf(i), i < near || std::all_of(control.begin() + long(i - zeros), control.begin() + long(i), [](std::int16_t c) { return c == 0; })});
         }
     }
 }
 
-// For a failure's message: each burst's onset and length, in ms.
-inline std::string describe(const std::vector<Burst>& bursts)
+// For a failure's message: each burst's (or span's) onset and length, in ms.
+inline std::string describe(const auto& bursts, const char* what = "bursts heard")
 {
-    std::string seen = "bursts heard (onset+length ms):";
+    std::string seen = std::string(what).append(" (onset+length ms):");
     for (const Burst& b : bursts)  // piece by piece: GCC 12 warns falsely (-Wrestrict) on " " + std::string
         seen.append(" ").append(std::to_string(int(b.onsetMs))).append("+").append(std::to_string(int(b.lengthMs)));
     return seen;

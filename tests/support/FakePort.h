@@ -76,11 +76,7 @@ public:
         return true;
     }
 
-    void showReadout(Readout readout, int value) override
-    {
-        shown[readout] = value;
-        ++writes[readout];
-    }
+    void showReadout(Readout readout, int value) override { shown[readout] = value, ++writes[readout]; }
     void showHoleState(int, int) override {}
     void setHolePicture(int k, bool piece) override { log.push_back("picture " + std::to_string(k) + (piece ? " 1" : " 0")); }
     void showHole(int k, bool shown) override
@@ -110,25 +106,12 @@ public:
             onMessage(message);
     }
     void beep() override { log.push_back("beep"); }
-    void playSound(const std::string& file) override
-    {
-        sounds.push_back(file);
-        log.push_back("sound " + file);
-    }
-    void closeScreen() override
-    {
-        ++closeRequests;
-        log.push_back("close");
-    }
+    void playSound(const std::string& file) override { sounds.push_back(file), log.push_back("sound " + file); }
+    void closeScreen() override { ++closeRequests, log.push_back("close"); }
 
     Timer& timer(TimerId id) { return timers[static_cast<int>(id)]; }
     size_t count(const std::string& entry) const { return size_t(std::count(log.begin(), log.end(), entry)); }
-    void clearLogs()
-    {
-        log.clear();
-        messages.clear();
-        sounds.clear();
-    }
+    void clearLogs() { log.clear(), messages.clear(), sounds.clear(); }
 };
 
 } // namespace hop::test
