@@ -16,6 +16,7 @@ stop() {
 }
 trap stop EXIT
 fail() {
+    KEEP=1  # its scratch folder stays, with Orca's whole log, to be read
     echo "FAILED: $*" >&2
     echo "--- the last lines Orca spoke:" >&2
     spoken | tail -n 25 >&2
