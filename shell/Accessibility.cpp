@@ -128,6 +128,12 @@ public:
         return s;
     }
 
+    QString text(QAccessible::Text t) const override
+    {
+        const QString& name = static_cast<const Screen*>(widget())->spokenName();
+        return t == QAccessible::Name && !name.isEmpty() ? name : QAccessibleWidget::text(t);
+    }
+
 private:
     // The version window stands over the menu until it is closed.
     static bool waits(const Screen* screen) { return screen->layout().frame == Frame::FixedTool; }

@@ -55,7 +55,7 @@ QString modeName(Mode mode)
 PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource random)
     : Screen(layoutFor(mode)), mode_(mode), sounds_(sounds), controls_(*this, layout())
 {
-    setAccessibleName(modeName(mode));
+    setSpokenName(modeName(mode));
     buildHoles();
     if (mode == Mode::Stages) {
         if (!random)

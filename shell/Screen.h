@@ -17,6 +17,11 @@ public:
     explicit Screen(const ScreenLayout& layout, QWidget* owner = nullptr);
 
     const ScreenLayout& layout() const { return layout_; }
+    // What a screen reader calls the window. Not its accessible name: Qt 6.4's bridge sends a
+    // changed name without its text, and a screen reader that reaches the event late, once the
+    // window is active, tries to speak it.
+    void setSpokenName(const QString& name) { spokenName_ = name; }
+    const QString& spokenName() const { return spokenName_; }
 
     template <class T = QWidget>
     T* control(const QString& name) const
@@ -57,6 +62,7 @@ private:
     QPixmap background_;
     bool closing_ = false;
     bool inputBlocked_ = false;
+    QString spokenName_;
     QPointer<QWidget> over_;
     bool programClose_ = false;
 };

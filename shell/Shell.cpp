@@ -87,8 +87,8 @@ void Shell::start()
     auto* title = new TitleScreen;
     title_ = title;
     // The caption is empty; a screen reader is told what the window is and how to pass it.
-    title->setAccessibleName(QString::fromUtf8(modes::texts::kApplicationTitle) +
-                             QStringLiteral(" タイトル：Enter、Space または Escape キーでメニューへ"));
+    title->setSpokenName(QString::fromUtf8(modes::texts::kApplicationTitle) +
+                         QStringLiteral(" タイトル：Enter、Space または Escape キーでメニューへ"));
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
     picture->setPicture(resources::titlePicture(pictureScale(title)));
     // A click is a left press and its release on the picture: another button, or a
@@ -240,7 +240,7 @@ void Shell::openVersion()
     icon->setAccessibleName(QString::fromUtf8(modes::texts::kApplicationTitle) + QStringLiteral(" のアイコン"));
     // Read with the caption as the window opens (a screen reader skips a two-word line).
     if (auto* line = window->control<QLabel>(QStringLiteral("Label1")))
-        window->setAccessibleName(window->windowTitle() + QLatin1Char(' ') + line->text());
+        window->setSpokenName(window->windowTitle() + QLatin1Char(' ') + line->text());
     connect(window->control<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, window,
             [window] { window->close(); });
     connect(window, &Screen::closed, this, [this] {
