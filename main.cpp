@@ -16,9 +16,13 @@ int main(int argc, char** argv)
         return *status;
     hop::shell::checkJapaneseFontSoon();
 
-    hop::shell::Shell shell;
-    QObject::connect(&shell, &hop::shell::Shell::quitRequested, &app, [] { QCoreApplication::exit(0); },
-                     Qt::DirectConnection);
-    shell.start();
-    return app.exec();
+    int status = 0;
+    {
+        hop::shell::Shell shell;
+        QObject::connect(&shell, &hop::shell::Shell::quitRequested, &app, [] { QCoreApplication::exit(0); },
+                         Qt::DirectConnection);
+        shell.start();
+        status = app.exec();
+    }
+    return hop::shell::finish(status);
 }

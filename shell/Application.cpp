@@ -269,6 +269,14 @@ std::optional<int> refuseArguments()
     return std::nullopt;
 }
 
+int finish(int status)
+{
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))  // wayland-egl too
+        return status;
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 bool japaneseFontMissing()
 {
     static const bool missing = QFontDatabase::families(QFontDatabase::Japanese).isEmpty();

@@ -30,6 +30,12 @@ std::optional<int> refuseArguments();
 // glyphs, naming the package that brings one. The game starts anyway.
 void checkJapaneseFontSoon();
 
+// The status to end with, once the game's windows and sounds are gone (the QApplication
+// still there). On Wayland the process ends here instead: Qt's Wayland client, torn down,
+// can wait forever for its event thread, and a game whose windows have all closed must
+// not linger.
+int finish(int status);
+
 // Whether no installed font has Japanese glyphs; the font list is read once.
 bool japaneseFontMissing();
 // What the window between the title and the menu says then: in Latin letters, the only

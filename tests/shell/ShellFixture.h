@@ -63,11 +63,7 @@ protected:
     }
 
     // Closing, deleting and showing happen in the event loop's deferred deletes too.
-    static void settle()
-    {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    static void settle() { QCoreApplication::processEvents(); QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     void toMenu()
     {
@@ -106,16 +102,11 @@ protected:
     // The reveal, tick by tick as the timer would deliver it.
     static void startAndReveal(shell::PlayScreen* screen)
     {
-        QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
-        finishReveal(screen);
+        QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton); finishReveal(screen);
     }
 
     // What the window manager's close button sends.
-    static void closeBox(QWidget* w)
-    {
-        QCloseEvent e;
-        QCoreApplication::sendEvent(w, &e);
-    }
+    static void closeBox(QWidget* w) { QCloseEvent e; QCoreApplication::sendEvent(w, &e); }
 
     static QPoint centreOf(shell::PlayScreen* screen, int k) { return screen->hole(k)->geometry().center(); }
     static QString text(QWidget* screen, const QString& label) { return screen->findChild<QLabel*>(label)->text(); }
