@@ -36,8 +36,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     hop::shell::setUpApplication();
     const int status = RUN_ALL_TESTS();
-    // A reader that never reads on Qt's connection, as one of Qt's own can be at exit:
-    // from here on Qt's event thread waits in its next read for good.
+    // A reader that never reads on Qt's connection holds Qt's event thread in its next read
+    // for good, where it was once seen to stay at exit on a busy machine.
     if (std::getenv("HOPSTONE_WEDGE_WAYLAND"))
         waylandClient<int(WaylandDisplay*, void*)>("wl_display_prepare_read_queue")(
             qtsDisplay, waylandClient<void*(WaylandDisplay*)>("wl_display_create_queue")(qtsDisplay));
