@@ -100,10 +100,7 @@ protected:
     }
 
     // The reveal, tick by tick as the timer would deliver it.
-    static void startAndReveal(shell::PlayScreen* screen)
-    {
-        QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton); finishReveal(screen);
-    }
+    static void startAndReveal(shell::PlayScreen* screen) { QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton); finishReveal(screen); }
 
     // What the window manager's close button sends.
     static void closeBox(QWidget* w) { QCloseEvent e; QCoreApplication::sendEvent(w, &e); }

@@ -19,10 +19,7 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool generateInto(const QString& folder)
-{
-    return std::system(("\"" MAKE_GAME_FILES "\" \"" + folder.toStdString() + "\" > /dev/null 2>&1").c_str()) == 0;
-}
+bool generateInto(const QString& folder) { return std::system(("\"" MAKE_GAME_FILES "\" \"" + folder.toStdString() + "\" > /dev/null 2>&1").c_str()) == 0; }
 
 // The pixel under the middle of hole k's cell, as the screen places the cell.
 QPoint centre(int k)

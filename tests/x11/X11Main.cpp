@@ -11,24 +11,15 @@
 
 // Qt's X11 platform loads D-Bus, which keeps one buffer it never frees; the sanitizer
 // build would call that a leak of this program.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libdbus-1.so\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
 
 struct WaylandDisplay;
 static WaylandDisplay* qtsDisplay = nullptr;
 template <class Function>
-static Function* waylandClient(const char* name)
-{
-    return reinterpret_cast<Function*>(dlsym(dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_NOLOAD), name));
-}
+static Function* waylandClient(const char* name) { return reinterpret_cast<Function*>(dlsym(dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_NOLOAD), name)); }
 
 // Stands between Qt and the Wayland library (the program exports it) to learn Qt's connection.
-extern "C" WaylandDisplay* wl_display_connect(const char* name)
-{
-    return qtsDisplay = waylandClient<WaylandDisplay*(const char*)>("wl_display_connect")(name);
-}
+extern "C" WaylandDisplay* wl_display_connect(const char* name) { return qtsDisplay = waylandClient<WaylandDisplay*(const char*)>("wl_display_connect")(name); }
 
 int main(int argc, char** argv)
 {
