@@ -63,6 +63,7 @@ public:
     void keep() { dir_.setAutoRemove(false), std::printf("the recording is kept: %s\n", qPrintable(recording())); }  // to read a failure
     // The monitor as parec writes it: 16-bit stereo at kRate.
     QString recording() const { return dir_.filePath(QStringLiteral("monitor.raw")); }
+    std::size_t recorded() const { return std::size_t(QFileInfo(recording()).size() / 4); }  // frames, cheaper than samples().size()
 
     // The left channel, which the control leaves silent; or the control alone.
     std::vector<std::int16_t> samples(bool control = false) const
@@ -91,10 +92,10 @@ inline std::size_t sampleAt(const std::vector<std::int16_t>& samples, double ms)
 struct Burst { double onsetMs, lengthMs; };  // the onset from the start of the recording
 
 // Stretches of sound, split where at least 3 ms are silent.
-inline std::vector<Burst> findBursts(const std::vector<std::int16_t>& samples, std::size_t from)
+inline std::vector<Burst> findBursts(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t to = SIZE_MAX)
 {
     std::vector<Burst> bursts;
-    for (std::size_t i = from; i < samples.size(); ++i) {
+    for (std::size_t i = from; i < std::min(to, samples.size()); ++i) {
         if (std::abs(samples[i]) < 1500)
             continue;
         if (!bursts.empty() && msOf(i) - bursts.back().onsetMs - bursts.back().lengthMs <= 3)
@@ -158,10 +159,10 @@ inline void joinBroken(std::vector<Burst>& heard, const std::vector<Break>& brea
 // it lost its own too): exact silence whole periods long in a burst of the tests' tone or before the next, the tone after
 // it in its place (the game's sound was there in time). One sound is heard across it, across 12 ms or more only where
 // the control lost the same periods (else a break alone).
-inline void addLostPeriods(std::vector<Break>& breaks, const SoundServer& server, const std::vector<Burst>& heard)
+inline void addLostPeriods(std::vector<Break>& breaks, const std::vector<std::int16_t>& s, const std::vector<std::int16_t>& control,
+                           const std::vector<Burst>& heard)
 {
     constexpr std::size_t tone = SoundServer::kRate / 1000;  // the tests' 1 kHz tone, in frames
-    const std::vector<std::int16_t> s = server.samples(), control = server.samples(true);
     for (std::size_t k = 0; k < heard.size(); ++k) {
         const std::size_t near = sampleAt(s, heard[k].onsetMs + heard[k].lengthMs + 12), next = k + 1 < heard.size() ? sampleAt(s, heard[k + 1].onsetMs + 2) : 0;
         for (std::size_t i = sampleAt(s, heard[k].onsetMs), zeros = 0; i + tone < std::max(near, next); zeros = s[i++] ? 0 : zeros + 1) {
