@@ -49,8 +49,7 @@ void playToClear(PlayMode& mode)
 void startAndReveal(PlayMode& mode, FakePort& port)
 {
     mode.start();
-    while (!mode.timerRunning(TimerId::Countdown) && port.step()) {
-    }
+    while (!mode.timerRunning(TimerId::Countdown) && port.step()) {}
 }
 
 // A game loaded on its screen, what loading showed and played taken off the logs.
@@ -83,12 +82,7 @@ struct Stages {
 };
 
 // Board A's 120 ticks last 120 s; Board B's 117.6 s.
-const struct {
-    Mode mode;
-    int holes;
-    long long gameMs;
-    int startCount;
-} kTimedModes[] = {{Mode::BoardA, 21, 120000, 20}, {Mode::BoardB, 23, 117600, 22}};
+const struct { Mode mode; int holes; long long gameMs; int startCount; } kTimedModes[] = {{Mode::BoardA, 21, 120000, 20}, {Mode::BoardB, 23, 117600, 22}};
 
 } // namespace
 

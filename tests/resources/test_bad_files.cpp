@@ -100,11 +100,7 @@ TEST(BadFiles, EveryUnusablePictureFileIsRefusedWithTheFileNameAndItsReason)
 {
     const QByteArray bmp = encoded("BMP"), jpeg = encoded("JPEG", QSize(160, 120));
     auto half = [](const QByteArray& b) { return b.left(b.size() / 2); };
-    const struct {
-        QByteArray bytes;
-        const char* reason;
-        void (*make)(const QString& path) = nullptr;
-    } cases[] = {
+    const struct { QByteArray bytes; const char* reason; void (*make)(const QString& path) = nullptr; } cases[] = {
         {{}, "空"},
         {"this is not a picture\n", "画像ファイルではありません"},
         {{}, "フォルダーがあります", [](const QString& p) { QDir().mkdir(p); }},

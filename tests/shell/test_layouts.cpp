@@ -49,11 +49,7 @@ TEST_F(ShellTest, EachScreenOpensCentredAtItsSizeWithItsCaptionAndItsWords)
         "ピラミッド型のボードで、斜めのラインにそって駒を挟んで消していきます。２分以内でボード上の２１個の駒を  １個にすればクリアです。",
         "ピラミッド型のボードで、縦横のラインにそって駒を挟んで消していきます。２分以内でボード上の２３個の駒を  １個にすればクリアです。",
         "ボードはタイプAのもので、１分以内でボード上の駒を１個にすればクリアです。全部で１０のステージがあります。頭をフルに使って考えましょう。"};
-    const struct {
-        QSize client;
-        QString caption;
-        QString words;
-    } expected[] = {
+    const struct { QSize client; QString caption, words; } expected[] = {
         {{255, 224}, "", ""},
         {{306, 250}, "Hopstoneのｹﾞｰﾑﾓｰﾄﾞ",
          "ボード - A|" + notes[0] + "|ボード - B|" + notes[1] + "|難問ステージ|" + notes[2] + "|ﾊﾞｰｼﾞｮﾝ情報|ゲームをやめる"},

@@ -75,12 +75,8 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
     settle();
     ASSERT_TRUE(shell->menu());
 
-    const struct {
-        const char* button;
-        int holes;
-        int from, to;  // one legal opening move
-        int clockMs;   // Board B's 120 seconds go by in 117.6
-    } modes[] = {{"Command1", 21, 4, 1, 1000}, {"Command2", 23, 7, 1, 980}, {"Command3", 21, 8, 10, 1000}};
+    // Each with one legal opening move, from and to; Board B's 120 seconds go by in 117.6.
+    const struct { const char* button; int holes, from, to, clockMs; } modes[] = {{"Command1", 21, 4, 1, 1000}, {"Command2", 23, 7, 1, 980}, {"Command3", 21, 8, 10, 1000}};
     for (const auto& m : modes) {
         SCOPED_TRACE(m.button);
         shell->sounds().clearLog();

@@ -17,11 +17,7 @@ using namespace hop::modes;
 
 class FakePort : public ScreenPort {
 public:
-    struct Timer {
-        bool running = false;
-        int interval = 0;
-        long long due = 0;
-    };
+    struct Timer { bool running = false; int interval = 0; long long due = 0; };
 
     // What each readout shows now.
     std::map<Readout, int> shown;
@@ -50,8 +46,7 @@ public:
     void advance(long long ms)
     {
         const long long until = now + ms;
-        while (step(until)) {
-        }
+        while (step(until)) {}
         now = until;
     }
 
@@ -90,21 +85,10 @@ public:
     void showOverlay(Overlay o, bool v) override { overlay[o] = v; }
     void setButtonEnabled(Button b, bool e) override { enabled[b] = e; }
     void setScreenEnabled(bool e) override { screenEnabled = e; }
-    void setTimerInterval(TimerId id, int ms) override
-    {
-        timer(id).interval = ms;
-        if (timer(id).running)
-            timer(id).due = now + ms;
-    }
+    void setTimerInterval(TimerId id, int ms) override { timer(id) = {timer(id).running, ms, timer(id).running ? now + ms : timer(id).due}; }
     void startTimer(TimerId id) override { timer(id) = {true, timer(id).interval, now + timer(id).interval}; }
     void stopTimer(TimerId id) override { timer(id).running = false; }
-    void showMessage(const std::string& message) override
-    {
-        messages.push_back(message);
-        log.push_back("message " + message);
-        if (onMessage)
-            onMessage(message);
-    }
+    void showMessage(const std::string& message) override { messages.push_back(message), log.push_back("message " + message), onMessage ? onMessage(message) : void(); }
     void beep() override { log.push_back("beep"); }
     void playSound(const std::string& file) override { sounds.push_back(file), log.push_back("sound " + file); }
     void closeScreen() override { ++closeRequests, log.push_back("close"); }
