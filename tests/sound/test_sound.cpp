@@ -43,7 +43,7 @@ protected:
         // and the probe below must be stopped with every sound a still stops.
         cpu_set_t core;
         CPU_ZERO(&core);
-        CPU_SET(sched_getcpu(), &core);
+        CPU_SET(std::max(sched_getcpu(), 0), &core);  // no core known: the first, or none where it is not ours
         sched_setaffinity(0, sizeof core, &core);
         if (!(server = new SoundServer(true))->start())
             delete std::exchange(server, nullptr);
