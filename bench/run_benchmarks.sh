@@ -97,7 +97,7 @@ if [[ -n $pulse ]]; then
         sleep 0.05
     done
     [[ -s $sound_dir/server ]] || { echo "the sound server did not start: $results/sound-server.log" >&2; exit 1; }
-    export PULSE_SERVER=$(cat "$sound_dir/server")
+    export PULSE_SERVER=$(cat "$sound_dir/server") PULSE_COOKIE=$sound_dir/cookie  # not in the home
 fi
 
 wanted() { [[ ,$only, == *,$1,* ]]; }

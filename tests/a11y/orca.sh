@@ -60,8 +60,9 @@ done
 # speaks, and beside any Orca of the developer's own (the launcher refuses to start a
 # second one for the same user).
 # It speaks its own words (role names, "Screen reader on.") in the desktop's language: the
-# test reads them in English, whatever language the developer's desktop has.
-env -u XDG_RUNTIME_DIR -u LANGUAGE LANG=C.UTF-8 LC_ALL=C.UTF-8 /usr/bin/python3 - "$scratch/orca.log" >"$scratch/orca.out" 2>&1 <<'PY' &
+# test reads them in English, whatever language the developer's desktop has. Its speech's
+# sound client, without a runtime folder, makes one in TMPDIR: the scratch folder, removed at the end.
+env -u XDG_RUNTIME_DIR -u LANGUAGE LANG=C.UTF-8 LC_ALL=C.UTF-8 TMPDIR="$scratch" /usr/bin/python3 - "$scratch/orca.log" >"$scratch/orca.out" 2>&1 <<'PY' &
 import builtins, runpy, sys
 log = sys.argv[1]
 sys.argv = ["orca", "--debug-file=" + log]

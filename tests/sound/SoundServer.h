@@ -46,8 +46,8 @@ public:
         QFile address(ready);
         if (!address.open(QIODevice::ReadOnly))
             return false;
-        // This process's clients find the server by its socket alone.
-        qputenv("PULSE_SERVER", address.readAll().trimmed());
+        // This process's clients find the server by its socket alone, their cookie beside it, not at home.
+        qputenv("PULSE_SERVER", address.readAll().trimmed()), qputenv("PULSE_COOKIE", QFile::encodeName(dir_.filePath("cookie")));
         // The first moments of a monitor recording can be lost: wait until it keeps time.
         for (int i = 0; i < 50; ++i) {
             const qint64 before = QFileInfo(recording()).size();

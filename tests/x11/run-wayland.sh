@@ -20,4 +20,4 @@ fi
 # The Wayland client libraries keep a few allocations to the end; the X runs check
 # the game's own memory.
 ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" \
-env -u DISPLAY XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=hop QT_QPA_PLATFORM=wayland "$test_program" "$@"
+env -u DISPLAY -u PULSE_SERVER XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=hop QT_QPA_PLATFORM=wayland "$test_program" "$@"
