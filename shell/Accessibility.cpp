@@ -8,6 +8,8 @@
 
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QKeySequence>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -51,18 +53,33 @@ private:
     PictureCell* cell() const { return static_cast<PictureCell*>(widget()); }
 };
 
-class AnnouncementAccessible : public QAccessibleWidget {
+// One message's words, fixed when it is made.
+class Notice : public QWidget {
+    Q_OBJECT
 public:
-    explicit AnnouncementAccessible(Announcement* a) : QAccessibleWidget(a, QAccessible::Notification) {}
+    Notice(QWidget* parent, const QString& words) : QWidget(parent), words_(words)
+    {
+        setObjectName(QStringLiteral("Announcement"));
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(0, 0, 0, 0);
+    }
+    const QString words_;
+};
+
+class NoticeAccessible : public QAccessibleWidget {
+public:
+    explicit NoticeAccessible(Notice* n) : QAccessibleWidget(n, QAccessible::Notification) {}
 
     QString text(QAccessible::Text t) const override
     {
-        return t == QAccessible::Name ? static_cast<const Announcement*>(widget())->words() : QString();
+        return t == QAccessible::Name ? static_cast<const Notice*>(widget())->words_ : QString();
     }
 };
 
-// A window's button: unavailable, to a screen reader, while its window waits for
-// another one (the menu behind the version window), though it keeps its look.
+// A window's button: what Qt's own button interface reports (default, pressed, its
+// shortcut), and unavailable, to a screen reader, while its window waits for another
+// one (the menu behind the version window), though it keeps its look.
 class ScreenButtonAccessible : public QAccessibleWidget {
 public:
     ScreenButtonAccessible(QPushButton* button, const Screen* screen)
@@ -73,13 +90,24 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<const QPushButton*>(widget())->text().remove(QLatin1Char('&'));
+            return button()->text().remove(QLatin1Char('&'));
+        if (t == QAccessible::Accelerator)  // as Qt's own: a default button answers to Enter
+            return (button()->isDefault() ? QKeySequence(Qt::Key_Enter) : QKeySequence::mnemonic(button()->text()))
+                .toString(QKeySequence::NativeText);
         return QAccessibleWidget::text(t);
+    }
+
+    QStringList keyBindingsForAction(const QString& action) const override
+    {
+        const QString keys = button()->shortcut().toString();
+        return action == pressAction() && !keys.isEmpty() ? QStringList{keys} : QStringList();
     }
 
     QAccessible::State state() const override
     {
         QAccessible::State s = QAccessibleWidget::state();
+        s.pressed = button()->isDown();
+        s.defaultButton = button()->isDefault();
         if (screen_->inputBlocked()) {
             s.disabled = true;
             s.focusable = false;
@@ -95,11 +123,58 @@ public:
     void doAction(const QString& action) override
     {
         if (action == pressAction() && !screen_->inputBlocked())
-            static_cast<QPushButton*>(widget())->click();
+            button()->click();
     }
 
 private:
+    QPushButton* button() const { return static_cast<QPushButton*>(widget()); }
+
     const Screen* screen_;
+};
+
+// A game's message box, read as it opens by its caption and its words. The words are its
+// text, as a screen reader reads a box's own text first: Orca 48 passes over labels of
+// fewer than three words, which every Japanese message is, and Orca 43 would read a
+// description a second time. A name change would reach Orca 43 without its words, so the
+// move that opened the box is part of a name that never changes.
+class MessageAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit MessageAccessible(QMessageBox* box) : QAccessibleWidget(box, QAccessible::AlertMessage) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        return t == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this) : QAccessibleWidget::interface_cast(t);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        const QString move = widget()->property(kMoveBeforeMessage).toString();
+        return move.isEmpty() ? widget()->windowTitle() : widget()->windowTitle() + QStringLiteral("。") + move;
+    }
+
+    QString text(int start, int end) const override { return words().mid(start, end - start); }
+    int characterCount() const override { return int(words().size()); }
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* start, int* end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    QString words() const { return static_cast<const QMessageBox*>(widget())->text(); }
 };
 
 class HiddenAccessible : public QAccessibleWidget {
@@ -148,10 +223,12 @@ QAccessibleInterface* factory(const QString&, QObject* object)
         return new HiddenAccessible(widget, QAccessible::StaticText);
     if (auto* cell = qobject_cast<PictureCell*>(object); cell && cell->voice())
         return new HoleAccessible(cell);
-    if (auto* announcement = qobject_cast<Announcement*>(object))
-        return new AnnouncementAccessible(announcement);
+    if (auto* notice = qobject_cast<Notice*>(object))
+        return new NoticeAccessible(notice);
     if (auto* screen = qobject_cast<Screen*>(object))
         return new ScreenAccessible(screen);
+    if (auto* box = qobject_cast<QMessageBox*>(object); box && box->property(kMoveBeforeMessage).isValid())
+        return new MessageAccessible(box);
     if (auto* help = qobject_cast<HelpWindow*>(object))
         return new QAccessibleWidget(help, QAccessible::Window);
     if (auto* button = qobject_cast<QPushButton*>(object))
@@ -162,26 +239,39 @@ QAccessibleInterface* factory(const QString&, QObject* object)
 
 } // namespace
 
-Announcement::Announcement(QWidget* parent) : QWidget(parent)
-{
-    setObjectName(QStringLiteral("Announcement"));
-    setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setGeometry(0, 0, 0, 0);
-    hide();
+namespace {
+QPointer<Notice> unshown;
 }
 
 void Announcement::say(const QString& words)
 {
-    // Shown afresh each time: the showing is what makes a screen reader speak.
-    hide();
+    forget();
     words_ = words;
-    show();
+    auto* notice = new Notice(parent_, words);
+    shown_ = unshown = notice;
+    // The showing is what makes a screen reader speak.
+    QTimer::singleShot(0, notice, [notice] {
+        if (unshown == notice)
+            unshown = nullptr;
+        notice->show();
+    });
+}
+
+QString takeUnspokenAnnouncement()
+{
+    if (!unshown)
+        return {};
+    const QString words = unshown->words_;
+    delete unshown.data();
+    return words;
 }
 
 void Announcement::forget()
 {
-    hide();
+    if (shown_) {
+        shown_->hide();
+        shown_->deleteLater();
+    }
     words_.clear();
 }
 
@@ -234,3 +324,5 @@ void installAccessibility()
 }
 
 } // namespace hop::shell
+
+#include "Accessibility.moc"

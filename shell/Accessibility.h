@@ -2,6 +2,7 @@
 // roles, and the game's own words as it plays.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -20,22 +21,35 @@ protected:
     ~HoleVoice() = default;
 };
 
-// Words the game speaks as something happens (a move, a piece picked up). It is a
+// Words the game speaks as something happens (a move, a piece picked up). Each is a
 // notification to assistive technology and nothing on screen: Orca speaks a
 // notification's text as it is shown, where a changed name or description reaches it
-// without its text through Qt 6.4's bridge.
-class Announcement : public QWidget {
-    Q_OBJECT
+// without its text through Qt 6.4's bridge. Every message is a notification of its own,
+// made for it: Orca 48 keeps the name it once read of an object and would speak a
+// reused notification's first words again. It is shown once the event that said it is
+// handled: a message box that opens meanwhile takes the words instead (see
+// takeUnspokenAnnouncement), since Orca 48 reads an opening window before any
+// notification and would cut the box's words off with the move's.
+class Announcement {
 public:
-    explicit Announcement(QWidget* parent);
+    explicit Announcement(QWidget* parent) : parent_(parent) {}
     void say(const QString& words);
     // What was said goes with the game it was said about.
     void forget();
     const QString& words() const { return words_; }
 
 private:
+    QWidget* parent_;
+    QPointer<QWidget> shown_;
     QString words_;
 };
+
+// The words said during the event being handled and not yet shown, which are then
+// never shown: for a message box that opens on a move, to be read as its beginning.
+QString takeUnspokenAnnouncement();
+
+// The property of a game's message box that holds those words.
+inline constexpr char kMoveBeforeMessage[] = "hopMoveBeforeMessage";
 
 // A label whose words a neighbour already carries (a readout's caption): left out of
 // what a screen reader reads, so nothing is read twice.

@@ -27,7 +27,7 @@ const char* captionOf(Readout readout)
 
 } // namespace
 
-BoardVoice::BoardVoice(PlayScreen& screen) : screen_(screen), announcement_(new Announcement(&screen))
+BoardVoice::BoardVoice(PlayScreen& screen) : screen_(screen), announcement_(&screen)
 {
     for (Readout r : {Readout::PiecesLeft, Readout::TimeLeft, Readout::StageNumber})
         if (auto* caption = screen_.control<QLabel>(QLatin1String(captionOf(r))))
@@ -60,19 +60,19 @@ void BoardVoice::pickedUp(int k, const std::vector<int>& reachable)
     QStringList holes;
     for (int t : reachable)
         holes << QString::number(t);
-    announcement_->say(holes.isEmpty()
+    announcement_.say(holes.isEmpty()
                            ? QStringLiteral("穴 %1 の駒を持ち上げました。跳べる穴はありません").arg(k)
                            : QStringLiteral("穴 %1 の駒を持ち上げました。跳べる穴：%2").arg(k).arg(holes.join(QStringLiteral("、"))));
 }
 
 void BoardVoice::putBack(int k)
 {
-    announcement_->say(QStringLiteral("穴 %1 に駒を戻しました").arg(k));
+    announcement_.say(QStringLiteral("穴 %1 に駒を戻しました").arg(k));
 }
 
 void BoardVoice::jumped(const board::JumpEntry& jump, int to, int piecesLeft)
 {
-    announcement_->say(QStringLiteral("%1 から %2 へ、%3 を跳び越えました。残り駒数：%4")
+    announcement_.say(QStringLiteral("%1 から %2 へ、%3 を跳び越えました。残り駒数：%4")
                            .arg(jump.from)
                            .arg(to)
                            .arg(jump.over)
@@ -81,12 +81,12 @@ void BoardVoice::jumped(const board::JumpEntry& jump, int to, int piecesLeft)
 
 void BoardVoice::forget()
 {
-    announcement_->forget();
+    announcement_.forget();
 }
 
 const QString& BoardVoice::lastSaid() const
 {
-    return announcement_->words();
+    return announcement_.words();
 }
 
 void BoardVoice::readoutShown(Readout readout)
@@ -101,12 +101,8 @@ void BoardVoice::readoutShown(Readout readout)
 
 void BoardVoice::holeStateShown(int k)
 {
-    // Not for the hole with the focus: Qt's bridge sends the change without the name, which
-    // a screen reader would try to speak for the focused hole; the move's words said it.
-    if (PictureCell* cell = screen_.hole(k); cell && !cell->hasFocus()) {
-        QAccessibleEvent event(cell, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&event);
-    }
+    if (PictureCell* cell = screen_.hole(k))
+        cell->voiceChanged(QAccessible::NameChanged);
 }
 
 } // namespace hop::shell

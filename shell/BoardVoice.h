@@ -39,7 +39,7 @@ public:
 
 private:
     PlayScreen& screen_;
-    Announcement* announcement_;
+    Announcement announcement_;
 };
 
 } // namespace hop::shell

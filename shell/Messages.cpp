@@ -1,6 +1,8 @@
 // Every message box of the game goes through here.
 #include "shell/Messages.h"
 
+#include "shell/Accessibility.h"
+
 #include "TestSeam.h"
 #include "modes/Texts.h"
 #include "shell/ScreenBuilder.h"
@@ -55,6 +57,9 @@ void showMessage(const QString& text, QWidget* owner)
     // Held by a guard: should the owner go while the box is up, the box goes with it.
     QPointer<QMessageBox> box = new QMessageBox(owner);
     box->setObjectName(QStringLiteral("GameMessage"));
+    // A box a move opened is heard as that move's end: its words come first. Set before
+    // anything could ask for the box's accessible interface.
+    box->setProperty(kMoveBeforeMessage, takeUnspokenAnnouncement());
     // The game's own face: no second Japanese font is loaded just for the box.
     box->setFont(gameFont(FontStyle{}));
     const QString caption = QString::fromUtf8(modes::texts::kApplicationTitle);

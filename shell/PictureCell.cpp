@@ -2,8 +2,12 @@
 // pixel size, so a piece is as crisp at ratio 2 as at ratio 1.
 #include "shell/PictureCell.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace hop::shell {
 
@@ -58,7 +62,35 @@ void PictureCell::setHint(Hint hint)
     if (hint != hint_) {
         hint_ = hint;
         update();
+        voiceChanged(QAccessible::DescriptionChanged);
     }
+}
+
+void PictureCell::voiceChanged(int change)
+{
+    if (!voice_)
+        return;
+    if (hasFocus()) {
+        if (std::find(untold_.begin(), untold_.end(), change) == untold_.end())
+            untold_.push_back(change);
+        return;
+    }
+    QAccessibleEvent event(this, QAccessible::Event(change));
+    QAccessible::updateAccessibility(&event);
+}
+
+void PictureCell::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    // After the focus has reached the next control, so the screen reader no longer
+    // follows this hole.
+    if (!untold_.empty())
+        QTimer::singleShot(0, this, [this] {
+            std::vector<int> changes;
+            changes.swap(untold_);
+            for (int change : changes)
+                voiceChanged(change);
+        });
 }
 
 namespace {

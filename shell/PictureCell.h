@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <vector>
+
 namespace hop::shell {
 
 class HoleVoice;
@@ -31,6 +33,12 @@ public:
     }
     HoleVoice* voice() const { return voice_; }
     int voicedHole() const { return voicedHole_; }
+    // What its voice says of the hole changed (QAccessible::NameChanged or
+    // DescriptionChanged). A screen reader keeps what it read until it is told, and is
+    // told at once, but of the hole with the focus only once the focus has left it: Qt
+    // 6.4's bridge sends the change without the words, which a screen reader would try to
+    // speak for the focused hole, where the move's words said it already.
+    void voiceChanged(int change);
 
 Q_SIGNALS:
     void pressed(QMouseEvent* event);
@@ -44,6 +52,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -56,6 +65,7 @@ private:
     Hint hint_ = Hint::None;
     HoleVoice* voice_ = nullptr;
     int voicedHole_ = 0;
+    std::vector<int> untold_;  // changes kept while the hole had the focus
 };
 
 } // namespace hop::shell

@@ -130,6 +130,22 @@ TEST_F(ShellTest, TheVersionWindowHoldsTheMenuUntilEnterOrEscapeAndTheMenuEndsTh
         EXPECT_TRUE(stateOf(button(shell->menu(), "Command1")).disabled) << "but a screen reader hears it waits";
         EXPECT_TRUE(stateOf(shell->version()).modal);
         EXPECT_TRUE(QAccessible::queryAccessibleInterface(shell->version())->text(QAccessible::Name).endsWith("Version" HOPSTONE_VERSION));
+        // Its OK says what Qt's own interface says of a button like it, the wait on top.
+        auto says = [](QPushButton* b) {
+            QAccessibleInterface* i = QAccessible::queryAccessibleInterface(b);
+            return QStringList{QString::number(i->state().defaultButton), QString::number(i->state().pressed), i->text(QAccessible::Accelerator),
+                               i->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()).join('|')};
+        };
+        QPushButton* ok = button(shell->version(), "Command1");
+        QPushButton plain(ok->text());
+        for (QPushButton* b : {ok, &plain}) {
+            b->setDefault(key == Qt::Key_Return);
+            b->setDown(key == Qt::Key_Escape);
+            b->setShortcut(key == Qt::Key_Return ? QKeySequence() : QKeySequence(QStringLiteral("Alt+K")));
+        }
+        EXPECT_EQ(says(ok), says(&plain));
+        ok->setDown(false);
+        ok->setDefault(true);
         QTest::mouseClick(button(shell->menu(), "Command1"), Qt::LeftButton);
         closeBox(shell->menu());
         settle();
@@ -303,12 +319,24 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
         ASSERT_EQ(text(screen, "Label1"), QString::number(j.from));
         EXPECT_EQ(screen->hole(j.to)->hint(), shell::PictureCell::Hint::Target);
         EXPECT_TRUE(screen->voice().lastSaid().startsWith(QStringLiteral("穴 %1 の駒を持ち上げました").arg(j.from)));
+        // Each message is a notification of its own, as it is shown the only one.
+        auto notice = [&] {
+            settle();
+            QList<QWidget*> shown = screen->findChildren<QWidget*>(QStringLiteral("Announcement"));
+            shown.removeIf([](QWidget* w) { return !w->isVisible(); });
+            EXPECT_EQ(shown.size(), 1);
+            EXPECT_EQ(shown.isEmpty() ? QString() : said(shown[0]), screen->voice().lastSaid());
+            return QPointer<QWidget>(shown.value(0));
+        };
         if (i == 0) {
+            const QPointer<QWidget> pickedUp = notice();
             repeatKey(screen->hole(j.from), Qt::Key_Space, 1000);  // held: the piece stays up
             EXPECT_EQ(text(screen, "Label1"), QString::number(j.from));
             key(Qt::Key_Escape);  // put back, then taken up again
             EXPECT_EQ(screen->hole(j.to)->hint(), shell::PictureCell::Hint::None);
             EXPECT_EQ(screen->voice().lastSaid(), QStringLiteral("穴 %1 に駒を戻しました").arg(j.from));
+            EXPECT_NE(notice(), pickedUp);
+            EXPECT_FALSE(pickedUp);
             key(Qt::Key_Return);
             key(Qt::Key_F1);  // help borrows the keyboard and gives it back, the piece still up
             ASSERT_TRUE(shell->help() && shell->help()->isVisible());
