@@ -133,7 +133,7 @@ inline std::vector<Break> controlBreaks(const std::vector<std::int16_t>& control
         // in the runs since the last (or anywhere between the two, where the wave kept its phase).
         const double moved = mark ? msOf(i) - msOf(mark) - msOf(SoundServer::kMarkFrames) : 0;
         if (std::abs(moved) > 0.01)
-            runs = {{runs.empty() ? msOf(mark) : runs.front().fromMs, runs.empty() ? msOf(i) : runs.back().toMs}};
+            runs.assign(1, Break{runs.empty() ? msOf(mark) : runs.front().fromMs, runs.empty() ? msOf(i) : runs.back().toMs});
         breaks.insert(breaks.end(), runs.begin(), runs.end());
         runs.clear();
         mark = i;
