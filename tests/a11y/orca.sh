@@ -165,6 +165,13 @@ spoken | grep -a -E "の駒を持ち上げました|に駒を戻しました|を
 paste -d '\n' "$expected" "$scratch/announced" | awk 'NR % 2 { want = $0; next } !index($0, want) { bad = 1 } END { exit bad }' &&
     [ "$(wc -l <"$expected")" = "$(wc -l <"$scratch/announced")" ] ||
     fail "the announcements were not each spoken once in turn: $(paste "$expected" "$scratch/announced" | sed 's/.*SPEECH OUTPUT://' | tr '\n' '|')"
+# The box the last move opened begins with that move's words (a notification after it
+# would cut the box's words off on Orca 48).
+tail -n 1 "$scratch/announced" | grep -a -q "alert " || fail "the stage's box did not begin with the last move's words"
+# No hole is heard as a target while no piece is up: Orca 48 keeps a description it read
+# until it is told it changed.
+spoken | awk '/を跳び越えました|に駒を戻しました/ { up = 0 } /の駒を持ち上げました/ { up = 1 } !up && /ここへ跳べます/ { bad = 1 } END { exit bad }' ||
+    fail "a hole was heard as a target with no piece up"
 # Qt 6.4 sends a changed name without its words, an object where the words should be:
 # Orca, reaching a window's while it is active, would try to speak the window itself.
 # However slow the game, no window may send one (Qt 6.8 sends them with their words).
