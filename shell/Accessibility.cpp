@@ -27,7 +27,6 @@ public:
     {
         switch (t) {
         case QAccessible::Name: return cell()->voice()->holeName(cell()->voicedHole());
-        case QAccessible::Description: return cell()->voice()->holeDescription(cell()->voicedHole());
         default: return QAccessibleWidget::text(t);
         }
     }

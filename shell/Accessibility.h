@@ -8,12 +8,12 @@
 
 namespace hop::shell {
 
-// What is said of one hole, by whoever keeps its state: its name and description are
-// read from the same state its picture shows, so a screen reader and the eye agree.
+// What is said of one hole, by whoever keeps its state: its name is read from the same
+// state its picture shows, so a screen reader and the eye agree. All of it is in the name:
+// Orca 48 keeps a description it generated for two seconds, whatever the hole says since.
 class HoleVoice {
 public:
     virtual QString holeName(int k) const = 0;
-    virtual QString holeDescription(int k) const = 0;
     // A screen reader's press: as Enter on the hole.
     virtual void pressHole(int k) = 0;
 

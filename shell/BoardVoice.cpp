@@ -36,18 +36,13 @@ BoardVoice::BoardVoice(PlayScreen& screen) : screen_(screen), announcement_(&scr
 
 QString BoardVoice::holeName(int k) const
 {
-    return QStringLiteral("穴 %1：%2").arg(k).arg(screen_.game().board().hole(k) == 1 ? QStringLiteral("駒あり")
-                                                                                    : QStringLiteral("空き"));
-}
-
-QString BoardVoice::holeDescription(int k) const
-{
+    const QString holds = screen_.game().board().hole(k) == 1 ? QStringLiteral("駒あり") : QStringLiteral("空き");
     switch (screen_.hole(k)->hint()) {
-    case PictureCell::Hint::Held: return QStringLiteral("持ち上げています");
-    case PictureCell::Hint::Target: return QStringLiteral("ここへ跳べます");
+    case PictureCell::Hint::Held: return QStringLiteral("穴 %1：%2、持ち上げています").arg(k).arg(holds);
+    case PictureCell::Hint::Target: return QStringLiteral("穴 %1：%2、ここへ跳べます").arg(k).arg(holds);
     case PictureCell::Hint::None: break;
     }
-    return {};
+    return QStringLiteral("穴 %1：%2").arg(k).arg(holds);
 }
 
 void BoardVoice::pressHole(int k)

@@ -20,7 +20,6 @@ public:
     explicit BoardVoice(PlayScreen& screen);
 
     QString holeName(int k) const override;
-    QString holeDescription(int k) const override;
     void pressHole(int k) override;
 
     // Spoken as they happen.

@@ -62,7 +62,7 @@ void PictureCell::setHint(Hint hint)
     if (hint != hint_) {
         hint_ = hint;
         update();
-        voiceChanged(QAccessible::DescriptionChanged);
+        voiceChanged(QAccessible::NameChanged);
     }
 }
 

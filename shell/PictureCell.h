@@ -33,8 +33,7 @@ public:
     }
     HoleVoice* voice() const { return voice_; }
     int voicedHole() const { return voicedHole_; }
-    // What its voice says of the hole changed (QAccessible::NameChanged or
-    // DescriptionChanged). A screen reader keeps what it read until it is told, and is
+    // What its voice says of the hole changed (QAccessible::NameChanged). A screen reader keeps what it read until it is told, and is
     // told at once, but of the hole with the focus only once the focus has left it: Qt
     // 6.4's bridge sends the change without the words, which a screen reader would try to
     // speak for the focused hole, where the move's words said it already.
