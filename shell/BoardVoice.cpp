@@ -4,7 +4,6 @@
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 
-#include <QAccessible>
 #include <QLabel>
 #include <QStringList>
 
@@ -37,12 +36,13 @@ BoardVoice::BoardVoice(PlayScreen& screen) : screen_(screen), announcement_(&scr
 QString BoardVoice::holeName(int k) const
 {
     const QString holds = screen_.game().board().hole(k) == 1 ? QStringLiteral("駒あり") : QStringLiteral("空き");
+    const QString name = QStringLiteral("穴 %1：%2").arg(k).arg(holds);
     switch (screen_.hole(k)->hint()) {
-    case PictureCell::Hint::Held: return QStringLiteral("穴 %1：%2、持ち上げています").arg(k).arg(holds);
-    case PictureCell::Hint::Target: return QStringLiteral("穴 %1：%2、ここへ跳べます").arg(k).arg(holds);
+    case PictureCell::Hint::Held: return name + QStringLiteral("、持ち上げています");
+    case PictureCell::Hint::Target: return name + QStringLiteral("、ここへ跳べます");
     case PictureCell::Hint::None: break;
     }
-    return QStringLiteral("穴 %1：%2").arg(k).arg(holds);
+    return name;
 }
 
 void BoardVoice::pressHole(int k)
@@ -97,7 +97,7 @@ void BoardVoice::readoutShown(Readout readout)
 void BoardVoice::holeStateShown(int k)
 {
     if (PictureCell* cell = screen_.hole(k))
-        cell->voiceChanged(QAccessible::NameChanged);
+        cell->nameChanged();
 }
 
 } // namespace hop::shell

@@ -7,8 +7,6 @@
 #include <QPainter>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace hop::shell {
 
 PictureCell::PictureCell(QWidget* parent) : QWidget(parent)
@@ -62,20 +60,18 @@ void PictureCell::setHint(Hint hint)
     if (hint != hint_) {
         hint_ = hint;
         update();
-        voiceChanged(QAccessible::NameChanged);
+        nameChanged();
     }
 }
 
-void PictureCell::voiceChanged(int change)
+void PictureCell::nameChanged()
 {
     if (!voice_)
         return;
-    if (hasFocus()) {
-        if (std::find(untold_.begin(), untold_.end(), change) == untold_.end())
-            untold_.push_back(change);
+    untoldName_ = hasFocus();
+    if (untoldName_)
         return;
-    }
-    QAccessibleEvent event(this, QAccessible::Event(change));
+    QAccessibleEvent event(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
 }
 
@@ -84,12 +80,10 @@ void PictureCell::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
     // After the focus has reached the next control, so the screen reader no longer
     // follows this hole.
-    if (!untold_.empty())
+    if (untoldName_)
         QTimer::singleShot(0, this, [this] {
-            std::vector<int> changes;
-            changes.swap(untold_);
-            for (int change : changes)
-                voiceChanged(change);
+            if (untoldName_)
+                nameChanged();
         });
 }
 

@@ -4,8 +4,6 @@
 #include <QImage>
 #include <QWidget>
 
-#include <vector>
-
 namespace hop::shell {
 
 class HoleVoice;
@@ -33,11 +31,11 @@ public:
     }
     HoleVoice* voice() const { return voice_; }
     int voicedHole() const { return voicedHole_; }
-    // What its voice says of the hole changed (QAccessible::NameChanged). A screen reader keeps what it read until it is told, and is
-    // told at once, but of the hole with the focus only once the focus has left it: Qt
-    // 6.4's bridge sends the change without the words, which a screen reader would try to
-    // speak for the focused hole, where the move's words said it already.
-    void voiceChanged(int change);
+    // What its voice says of the hole changed. A screen reader keeps what it read until it
+    // is told, and is told at once, but of the hole with the focus only once the focus has
+    // left it: Qt 6.4's bridge sends the change without the words, which a screen reader
+    // would try to speak for the focused hole, where the move's words said it already.
+    void nameChanged();
 
 Q_SIGNALS:
     void pressed(QMouseEvent* event);
@@ -64,7 +62,7 @@ private:
     Hint hint_ = Hint::None;
     HoleVoice* voice_ = nullptr;
     int voicedHole_ = 0;
-    std::vector<int> untold_;  // changes kept while the hole had the focus
+    bool untoldName_ = false;  // changed while the hole had the focus
 };
 
 } // namespace hop::shell
