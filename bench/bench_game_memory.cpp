@@ -12,6 +12,10 @@
 //          --openings N  instead of the game: Board A opened from the menu and closed
 //                   again N times; heap in use (mallinfo2, after malloc_trim) after the
 //                   10th and the last, printed as "openings ...".
+//          --decode FILE  only read FILE as the game reads a picture, and print
+//                   "decode maxrss_kb=... ok=0|1" (the search for the costliest file)
+//          --picture FILE  instead of the game: Board A opened once with FILE as both its
+//                   pictures (any message acknowledged), printed as "picture ...".
 // Prints lines "stage=<name> maxrss_kb=<n>" and a final "game maxrss_kb=... cleared=0|1".
 #include "TestSeam.h"
 #include "BenchSupport.h"
@@ -20,9 +24,13 @@
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
+#include "resources/PictureFile.h"
 #include "board/Solver.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -142,7 +150,6 @@ bool openAndClose(shell::Shell& shell, int count)
             afterTen = heapKb();
     }
     const long last = heapKb();
-    fflush(stdout); if (getenv("HOP_EXIT_NOW")) _exit(0);
     std::printf("openings count=%d heap_after_10_kb=%ld heap_after_%d_kb=%ld growth_kb=%ld\n", count, afterTen, count,
                 last, last - afterTen);
     return true;
@@ -150,8 +157,30 @@ bool openAndClose(shell::Shell& shell, int count)
 
 } // namespace
 
+// A game folder of its own, where both pictures are the file.
+bool openWithPicture(shell::Shell& shell, const char* file, QTemporaryDir* folder)
+{
+    for (const char* name : {"op.wav", "001.wav"})
+        QFile::copy(QString::fromUtf8(name), folder->filePath(QString::fromUtf8(name)));
+    for (const char* name : {"back.kzt", "koma.kzt"})
+        QFile::copy(QString::fromLocal8Bit(file), folder->filePath(QString::fromUtf8(name)));
+    QDir::setCurrent(folder->path());
+    QString said;
+    TestSeam::setMessageHook([&](const QString& text) { said = text; });
+    const bool ok = openAndClose(shell, 1);
+    std::printf("picture maxrss_kb=%ld opened=%d message=\"%s\"\n", maxRssKb(), said.isEmpty() ? 1 : 0,
+                qPrintable(said.simplified()));
+    return ok;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 3 && qstrcmp(argv[1], "--decode") == 0) {
+        QGuiApplication app(argc, argv);
+        const bool ok = resources::readPictureFile(QString::fromLocal8Bit(argv[2])).ok();
+        std::printf("decode maxrss_kb=%ld ok=%d file_limit_kb=%lld\n", maxRssKb(), ok ? 1 : 0, resources::kMaxFileBytes / 1024);
+        return 0;
+    }
     const bool muted = hasFlag(argc, argv, "--muted");
     const bool smaps = hasFlag(argc, argv, "--smaps");
 
@@ -160,6 +189,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     hop::shell::setUpApplication();
 
+    if (argc == 3 && qstrcmp(argv[1], "--picture") == 0) {
+        QTemporaryDir folder;
+        shell::Shell shell;
+        TestSeam::setMuted(shell.sounds(), true);
+        return openWithPicture(shell, argv[2], &folder) ? 0 : 1;
+    }
     if (const int openings = argument(argc, argv, "--openings", 0)) {
         shell::Shell shell;
         TestSeam::setMuted(shell.sounds(), muted);

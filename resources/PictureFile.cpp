@@ -18,17 +18,16 @@ namespace hop::resources {
 
 namespace {
 
-// Room for an uncompressed picture right at the decoded limit, with its header.
-constexpr qint64 kMaxFileBytes = kMaxDecodedBytes + (1 << 20);
-
 QString failure(const QString& fileName, const QString& reason)
 {
     return QStringLiteral("ファイル「%1」を読み込めません。\r\n%2").arg(fileName, reason);
 }
 
-QString megabytes(qint64 bytes)
+// `count` × `each` bytes, in whole megabytes rounded up; the count may be as large as 2^62.
+QString megabytes(qint64 count, int each = 1)
 {
-    return QString::number((bytes + (1 << 20) - 1) >> 20);
+    const qint64 mb = 1 << 20;
+    return QString::number(count / mb * each + (count % mb * each + mb - 1) / mb);
 }
 
 // A size of -1: the file held more than the limit, whatever size it reported.
@@ -118,51 +117,65 @@ private:
     static inline QtMessageHandler previous_ = nullptr;
 };
 
-LoadedPicture decode(const QString& fileName, QByteArray bytes)
+// What decoding the picture takes, as its header tells it: the file's own bytes where
+// the game reads them, else the reader's word. A reader on bytes of its own, as some
+// (the icon reader) move on while they tell the size.
+Claim claim(const QByteArray& bytes)
+{
+    Claim claimed = claimedSize(bytes);
+    if (!claimed.size.isValid()) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        if (reader.canRead())
+            claimed.size = reader.size();
+    }
+    return claimed;
+}
+
+} // namespace
+
+LoadedPicture decodePicture(const QString& fileName, QByteArray bytes)
 {
     if (bytes.isEmpty())
         return {{}, failure(fileName, QStringLiteral("ファイルが空です。"))};
+    // The game draws every picture at 32 bits, so none is counted smaller than that.
+    const Claim claimed = claim(bytes);
+    const QSize size = claimed.size;
+    if (!claimed.fitsIn(kMaxDecodedBytes))
+        return {{}, failure(fileName, QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル、読み込むには %3 MB 必要です。上限は %4 MB です）。")
+                                          .arg(size.width())
+                                          .arg(size.height())
+                                          .arg(megabytes(claimed.pixels(), claimed.bytesPerPixel), megabytes(kMaxDecodedBytes)))};
+    dropUnshownChunks(&bytes);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     // Qt's own limit stays above ours, as a backstop for readers that do not tell their size.
     reader.setAllocationLimit(int(2 * kMaxDecodedBytes >> 20));
-
-    QSize size = claimedSize(bytes);
-    if (!size.isValid() && reader.canRead())
-        size = reader.size();
-    // The game draws every picture at 32 bits, so none is counted smaller than that.
-    // A broken header can make a reader name a format that does not exist.
-    qint64 decodedBytes = qint64(size.width()) * size.height() * 4;
-    const QImage::Format format = decodedBytes <= kMaxDecodedBytes ? reader.imageFormat() : QImage::Format_Invalid;
-    if (format > QImage::Format_Invalid && format < QImage::NImageFormats)
-        decodedBytes = decodedBytes / 32 * qMax(32, int(QImage::toPixelFormat(format).bitsPerPixel()));
-    if (size.isValid() && decodedBytes > kMaxDecodedBytes)
-        return {{}, failure(fileName, QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル、読み込むには %3 MB 必要です。上限は %4 MB です）。")
-                                          .arg(size.width())
-                                          .arg(size.height())
-                                          .arg(megabytes(decodedBytes), megabytes(kMaxDecodedBytes)))};
     if (!reader.canRead())
         return {{}, failure(fileName, QStringLiteral("画像ファイルではありません。"))};
 
+    // The data is judged before a decoder sees it, so that none allocates or works for
+    // what the file does not hold.
     const QByteArray name = reader.format();
+    const DataFault fault = wholeness(name, bytes);
+    if (fault == DataFault::CutShort)
+        return {{}, failure(fileName, QStringLiteral("画像のデータが途中で切れています。"))};
     QImage image;
     int warnings = 0;
-    {
+    if (std::optional<QImage> runLength = name == "bmp" ? decodeRunLength(bytes) : std::nullopt) {
+        image = std::move(*runLength);
+    } else if (fault == DataFault::None) {
         const DecoderWarnings caught;
         image = reader.read();
         warnings = caught.count();
     }
-    // Data that ends early is named as such, even when the reader gave up on it.
-    const DataFault fault = wholeness(name, bytes);
-    if (fault == DataFault::CutShort)
-        return {{}, failure(fileName, QStringLiteral("画像のデータが途中で切れています。"))};
-    if (image.isNull() || fault == DataFault::Broken || warnings > 0)
+    if (image.isNull() || warnings > 0)
         return {{}, failure(fileName, QStringLiteral("画像のデータが壊れています。"))};
     return {image, {}};
 }
-
-} // namespace
 
 LoadedPicture readPictureFile(const QString& fileName)
 {
@@ -170,7 +183,7 @@ LoadedPicture readPictureFile(const QString& fileName)
     const QString error = readWholeFile(fileName, &bytes);
     if (!error.isEmpty())
         return {{}, failure(fileName, error)};
-    return decode(fileName, std::move(bytes));
+    return decodePicture(fileName, std::move(bytes));
 }
 
 } // namespace hop::resources

@@ -16,7 +16,13 @@ struct LoadedPicture {
 // before anything is allocated for it (8192 × 8192 at 32 bits still loads).
 inline constexpr qint64 kMaxDecodedBytes = 256LL << 20;
 
+// Room for an uncompressed picture right at the decoded limit, with its header.
+inline constexpr qint64 kMaxFileBytes = kMaxDecodedBytes + (1 << 20);
+
 // Never blocks: a pipe, a device or a socket under the name is refused, not opened for reading.
 LoadedPicture readPictureFile(const QString& fileName);
+
+// The picture in a file's bytes, already read; `fileName` names it in the message.
+LoadedPicture decodePicture(const QString& fileName, QByteArray bytes);
 
 } // namespace hop::resources

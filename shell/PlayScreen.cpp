@@ -153,12 +153,12 @@ bool PlayScreen::load(QString* error)
     if (mode_ == Mode::BoardB) {
         setBackgroundPicture(resources::boardBBackground(pictureScale(this)));
     } else {
-        const resources::LoadedPicture back = resources::readPictureFile(QStringLiteral("back.kzt"));
+        resources::LoadedPicture back = resources::readPictureFile(QStringLiteral("back.kzt"));
         if (!back.ok()) {
             *error = back.error;
             return false;
         }
-        setBackgroundPicture(back.image);
+        setBackgroundPicture(std::move(back.image));
     }
     const resources::LoadedPicture koma = resources::readPictureFile(QStringLiteral("koma.kzt"));
     if (!koma.ok()) {

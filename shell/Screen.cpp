@@ -129,10 +129,11 @@ void Screen::focusFirstControl()
         best->setFocus(Qt::OtherFocusReason);
 }
 
-void Screen::setBackgroundPicture(const QImage& picture)
+void Screen::setBackgroundPicture(QImage picture)
 {
-    // Converted once to the screen's own format, rather than on every paint.
-    background_ = QPixmap::fromImage(picture);
+    // Converted once to the screen's own format, rather than on every paint, and in
+    // place where it can be: a picture at the size limit must not be held twice.
+    background_ = QPixmap::fromImage(std::move(picture));
     update();
 }
 

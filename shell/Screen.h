@@ -35,7 +35,7 @@ public:
     // Focus the enabled, visible control with the lowest tab position that can take it.
     void focusFirstControl();
     // Drawn unscaled at the client area's origin, over the background colour.
-    void setBackgroundPicture(const QImage& picture);
+    void setBackgroundPicture(QImage picture);
     // A screen that ignores the player keeps its look: nothing greys, mouse and
     // keyboard (its close box included) simply go nowhere, not even the focus moves. Its own
     // message boxes still work. A click on it, or its activation, brings `over` forward.

@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QHash>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -115,7 +116,7 @@ TEST(BadFiles, EveryUnusablePictureFileIsRefusedWithTheFileNameAndItsReason)
         {bmp, "許可", [](const QString& p) { QFile::setPermissions(p, QFile::WriteOwner); }},
         {"x", "ファイルが大きすぎます", [](const QString& p) { QFile::resize(p, 260 << 20); }},
         {half(bmp), "切れて"},
-        {QByteArray(bmp).replace(28, 2, "\xFF\xFF"), "画像ファイルではありません"},
+        {QByteArray(bmp).replace(28, 2, "\xFF\xFF"), "壊れて"},
         {rleBmp(8, "1001 0000"), "切れて"},
         {rleBmp(4, "2011 0000 1011 0001"), "壊れて"},
         {half(gif), "切れて"},
@@ -172,7 +173,7 @@ TEST(BadFiles, WholePicturesLoadWhateverTheirFormatSizeOrTrailingBytes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("koma.kzt");
-    for (const QByteArray& bytes : {encoded("PNG"), encoded("JPEG") + "trailing", encoded("BMP"), gif, twoColourBmp(),
+    for (const QByteArray& bytes : {encoded("PNG"), encoded("JPEG") + "trailing", encoded("BMP"), encoded("ICO"), gif, twoColourBmp(),
                                     rleBmp(8, "1001 0000 1001 0001"), rleBmp(4, "0008 1111 1111 0811 0000 1011 0001"),
                                     "P5\n4100 4100\n255\n" + QByteArray(4100 * 4100, char(200))}) {
         const LoadedPicture result = readPictureFile(put(path, bytes));
@@ -201,4 +202,29 @@ TEST(BadFiles, OnlyPcmWavesWholeInTheFileArePlayable)
     // The data chunk claims more than the file holds.
     EXPECT_FALSE(playable(put(dir.filePath("b.wav"), QByteArray(wave).replace(40, 4, "\xF0\xFF\xFF\x7F"))));
     EXPECT_FALSE(playable(QStringLiteral("/proc/self/pagemap")));
+}
+
+// Files the fuzzers found, or made after what they found, each named for what the game
+// must make of it: the reason it gives, or the whole picture.
+TEST(BadFiles, PastFindingsGetTheirTrueReasonOrTheirWholePicture)
+{
+    const QDir findings(QStringLiteral(HOPSTONE_FINDINGS_DIR));
+    const QHash<QString, const char*> reasons{{"cut", "切れて"}, {"broken", "壊れて"}, {"large", "大きすぎます"}};
+    const QStringList names = findings.entryList(QDir::Files);
+    ASSERT_GE(names.size(), 10);
+    for (const QString& name : names) {
+        const LoadedPicture result = readPictureFile(findings.filePath(name));
+        const QString expected = name.section(QStringLiteral("--"), 0, 0);
+        if (expected != QStringLiteral("whole")) {
+            EXPECT_TRUE(result.error.contains(QString::fromUtf8(reasons.value(expected, "?")))) << qPrintable(name) << ": "
+                                                                                           << result.error.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(result.ok()) << qPrintable(name) << ": " << result.error.toStdString();
+        // Drawn in one colour: a pixel the data skips is no garbage either.
+        const QImage image = result.image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                ASSERT_EQ(image.pixel(x, y), qRgb(200, 60, 40)) << qPrintable(name) << " at " << x << ", " << y;
+    }
 }
