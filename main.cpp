@@ -18,7 +18,7 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
-        hop::shell::Shell shell;
+        hop::shell::Shell shell(hop::shell::chosenClock());
         QObject::connect(&shell, &hop::shell::Shell::quitRequested, &app, [] { QCoreApplication::exit(0); },
                          Qt::DirectConnection);
         shell.start();

@@ -25,6 +25,20 @@ const JumpEntry* JumpMove::applicable(int t) const
     return nullptr;
 }
 
+std::vector<int> JumpMove::targets(int from) const
+{
+    std::vector<int> holes;
+    if (board_.hole(from) != 1)
+        return holes;
+    for (int t = 1; t <= board_.holeCount(); ++t)
+        for (const JumpEntry& e : board_.layout().jumpsInto(t))
+            if (e.from == from && board_.shown(t) && board_.hole(t) == 0 && board_.hole(e.over) == 1) {
+                holes.push_back(t);
+                break;
+            }
+    return holes;
+}
+
 void JumpMove::dragOver(int t, DragOver state)
 {
     if (!board_.shown(t) || state == DragOver::Move)

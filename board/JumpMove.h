@@ -21,6 +21,9 @@ public:
     int source() const { return source_; }
     // The jump from the register's hole into t applies right now.
     const JumpEntry* applicable(int t) const;
+    // The shown holes a piece in `from` could jump into now, in hole order; none when
+    // `from` holds no piece.
+    std::vector<int> targets(int from) const;
     // The jump a drop on t would make now, if any.
     const JumpEntry* jumpOnDrop(int t) const { return board_.shown(t) ? applicable(t) : nullptr; }
 

@@ -5,9 +5,9 @@
 
 namespace hop::modes {
 
-PlayMode::PlayMode(Mode mode, ScreenPort& port)
-    : rules_(rulesFor(mode)), port_(port), board_(rules_.board, port, rules_.opening), move_(board_, port),
-      tim_(rules_.timeLimit), revealCount_(0)
+PlayMode::PlayMode(Mode mode, ScreenPort& port, Pace clock)
+    : rules_(rulesFor(mode)), timeLimit_(modes::timeLimit(rules_, clock)), port_(port),
+      board_(rules_.board, port, rules_.opening), move_(board_, port), tim_(timeLimit_), revealCount_(0)
 {
     board_.onCountChange([this](int count) { clearCheck(count); });
     tim_.onChange([this](int value) {
@@ -65,6 +65,7 @@ void PlayMode::revealTick()
         setButton(Button::Giveup, true);
         port_.setTimerInterval(TimerId::Reveal, rules_.revealFirstMs);
         setScreenEnabled(true);
+        port_.boardReady(stageNumber());
     }
 }
 
@@ -113,12 +114,12 @@ void PlayMode::dragOver(int t, DragOver state)
 
 std::vector<int> PlayMode::reachableHoles() const
 {
-    std::vector<int> holes;
-    if (screenEnabled_)
-        for (int t = 1; t <= board_.holeCount(); ++t)
-            if (board_.shown(t) && move_.applicable(t))
-                holes.push_back(t);
-    return holes;
+    return targetsOf(move_.source());
+}
+
+std::vector<int> PlayMode::targetsOf(int k) const
+{
+    return screenEnabled_ && board_.shown(k) ? move_.targets(k) : std::vector<int>();
 }
 
 bool PlayMode::drop(int t)

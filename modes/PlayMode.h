@@ -18,7 +18,7 @@ using board::DragOver;
 
 class PlayMode {
 public:
-    PlayMode(Mode mode, ScreenPort& port);
+    PlayMode(Mode mode, ScreenPort& port, Pace clock = Pace::Normal);
     virtual ~PlayMode() = default;
     PlayMode(const PlayMode&) = delete;
     PlayMode& operator=(const PlayMode&) = delete;
@@ -43,6 +43,11 @@ public:
     const board::JumpEntry* jumpOnDrop(int t) const { return screenEnabled_ ? move_.jumpOnDrop(t) : nullptr; }
     // The shown holes the piece picked up may jump into now, in hole order.
     std::vector<int> reachableHoles() const;
+    // The shown holes the piece in k could jump into now, were it picked up.
+    std::vector<int> targetsOf(int k) const;
+    // The stage being played; 0 on a board without stages.
+    virtual int stageNumber() const { return 0; }
+    int timeLimit() const { return timeLimit_; }
 
     const Rules& rules() const { return rules_; }
     const board::Board& board() const { return board_; }
@@ -70,6 +75,7 @@ protected:
     void stopClock() { stopTimer(TimerId::Countdown); }
 
     const Rules& rules_;
+    const int timeLimit_;
     ScreenPort& port_;
     board::Board board_;
     board::JumpMove move_;

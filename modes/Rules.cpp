@@ -21,6 +21,11 @@ const Rules& rulesFor(Mode mode)
     return stages;
 }
 
+int timeLimit(const Rules& rules, Pace clock)
+{
+    return clock == Pace::Slow ? rules.timeLimit * kSlowClockFactor : rules.timeLimit;
+}
+
 const std::vector<int>& stagePosition(int stage)
 {
     static const std::vector<int> positions[] = {

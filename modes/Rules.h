@@ -9,6 +9,11 @@ namespace hop::modes {
 
 enum class Mode { BoardA, BoardB, Stages };
 
+// A player who needs more time chooses the slower clock when starting the game: every
+// game then lasts this many times its limit, each second still a second.
+enum class Pace { Normal, Slow };
+inline constexpr int kSlowClockFactor = 3;
+
 struct Rules {
     const board::BoardLayout& board;
     std::vector<int> opening;  // occupied holes when the screen opens
@@ -21,6 +26,8 @@ struct Rules {
 };
 
 const Rules& rulesFor(Mode mode);
+// The countdown ticks of one game on that clock.
+int timeLimit(const Rules& rules, Pace clock);
 
 // Holes of stage s, ascending; empty for the re-test stage and any other number.
 const std::vector<int>& stagePosition(int stage);

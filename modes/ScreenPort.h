@@ -38,6 +38,9 @@ public:
     virtual void playSound(const std::string& file) = 0;
     // Close the screen as its close box would (click sound, then the menu).
     virtual void closeScreen() = 0;
+    // Every hole is shown and the clock runs: the board is open to play. `stage` is the
+    // stage being played, 0 on a board without stages.
+    virtual void boardReady(int stage) = 0;
 
     // The board's own cells are readouts like any other.
     void showPiecesLeft(int count) final { showReadout(Readout::PiecesLeft, count); }

@@ -6,8 +6,8 @@
 
 namespace hop::modes {
 
-StageGame::StageGame(ScreenPort& port, RandomSource random)
-    : PlayMode(Mode::Stages, port), random_(std::move(random)), stage_(1), playFlag_(0),
+StageGame::StageGame(ScreenPort& port, RandomSource random, Pace clock)
+    : PlayMode(Mode::Stages, port, clock), random_(std::move(random)), stage_(1), playFlag_(0),
       digit_(rules_.initialDigit)
 {
     stage_.onChange([this](int value) {
@@ -61,7 +61,7 @@ void StageGame::giveupReset()
     setButton(Button::Giveup, false);
     stopTimer(TimerId::Countdown);
     playFlag_.set(1);
-    tim_.set(rules_.timeLimit);
+    tim_.set(timeLimit_);
     hideAllHoles();
     emptyBoard();
     stageSetup();

@@ -8,13 +8,14 @@ namespace hop::modes {
 
 class StageGame : public PlayMode {
 public:
-    StageGame(ScreenPort& port, RandomSource random);
+    StageGame(ScreenPort& port, RandomSource random, Pace clock = Pace::Normal);
 
     void load() override;
     void spinTick() override;
     void stop() override;      // STOP
 
     int stage() const { return stage_.get(); }
+    int stageNumber() const override { return stage(); }
     bool retestPending() const { return shown(Overlay::RetestMarker); }
 
 protected:

@@ -20,7 +20,7 @@ void TimedGame::giveupReset()
 {
     setButton(Button::Giveup, false);
     stopTimer(TimerId::Countdown);
-    tim_.set(rules_.timeLimit);
+    tim_.set(timeLimit_);
     resetting_ = true;
     board_.setCount(static_cast<int>(rules_.opening.size()));
     hideAllHoles();

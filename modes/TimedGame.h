@@ -7,7 +7,7 @@ namespace hop::modes {
 
 class TimedGame : public PlayMode {
 public:
-    TimedGame(Mode mode, ScreenPort& port) : PlayMode(mode, port) {}
+    TimedGame(Mode mode, ScreenPort& port, Pace clock = Pace::Normal) : PlayMode(mode, port, clock) {}
 
 protected:
     void clearCheck(int count) override;

@@ -1,6 +1,7 @@
 // Everything the game settles before and right after its QApplication is made.
 #include "shell/Application.h"
 
+#include "modes/Rules.h"
 #include "modes/Texts.h"
 #include "shell/Accessibility.h"
 #include "shell/Keys.h"
@@ -59,6 +60,10 @@ struct Options {
     const QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")};
     const QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Displays version information.")};
+    const QCommandLineOption slowClock{
+        QStringLiteral("slow-clock"),
+        QStringLiteral("Gives every game %1 times its time limit, for players who need more time.")
+            .arg(modes::kSlowClockFactor)};
     Options()
     {
         // -platform is one option, never the letters p, l, a, ...
@@ -71,6 +76,7 @@ struct Options {
         // Not addHelpOption(): its --help-all would list options the parser never sees.
         parser.addOption(help);
         parser.addOption(version);
+        parser.addOption(slowClock);
     }
 };
 
@@ -267,6 +273,14 @@ std::optional<int> refuseArguments()
         return 2;
     }
     return std::nullopt;
+}
+
+modes::Pace chosenClock()
+{
+    Options options;
+    return options.parser.parse(QCoreApplication::arguments()) && options.parser.isSet(options.slowClock)
+               ? modes::Pace::Slow
+               : modes::Pace::Normal;
 }
 
 int finish(int status)

@@ -1,6 +1,8 @@
 // The program's identity, its command line and the check for a display, shared by the game and its benchmarks.
 #pragma once
 
+#include "modes/Rules.h"
+
 #include <QString>
 
 #include <optional>
@@ -29,6 +31,9 @@ std::optional<int> refuseArguments();
 // Soon after the first frame: one line on stderr when no installed font has Japanese
 // glyphs, naming the package that brings one. The game starts anyway.
 void checkJapaneseFontSoon();
+
+// The clock the command line chose, once refuseArguments() has found it good.
+modes::Pace chosenClock();
 
 // The status to end with, once the game's windows and sounds are gone (the QApplication
 // still there). On Wayland the process ends here instead: Qt's Wayland client, torn down,

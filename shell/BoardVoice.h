@@ -23,22 +23,32 @@ public:
     void pressHole(int k) override;
 
     // Spoken as they happen.
-    void pickedUp(int k, const std::vector<int>& reachable);
+    void pickedUp(const std::vector<int>& reachable);
     void putBack(int k);
     // Said before the drop runs: a drop may end the game with a message and a new board.
     void jumped(const board::JumpEntry& jump, int to, int piecesLeft);
+    // No piece can jump, or the piece up has nowhere to go.
+    void nothingToReach(bool pieceUp);
+    // The time and pieces left, and the stage, as the screen shows them now.
+    void tellState();
+    // The board is open and its clock runs.
+    void ready(int stage);
     // A new board, a Giveup or a new stage: what was said is of the last one.
     void forget();
     const QString& lastSaid() const;
 
     // A readout is read with its caption, and the caption is not read again by itself.
     void readoutShown(modes::Readout readout);
-    // A hole's name follows its state.
+    // A hole's name follows its state, and its neighbours' with it: whether a piece can
+    // jump changes with them.
     void holeStateShown(int k);
+    // A screen reader is told of every hole whose name has changed since it was last told.
+    void refreshNames();
 
 private:
     PlayScreen& screen_;
     Announcement announcement_;
+    std::vector<QString> told_;  // index k - 1
 };
 
 } // namespace hop::shell

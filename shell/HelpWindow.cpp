@@ -5,6 +5,7 @@
 
 #include "resources/BuiltinPictures.h"
 #include "shell/Keys.h"
+#include "shell/Screen.h"
 #include "shell/ScreenBuilder.h"
 
 #include <QKeyEvent>
@@ -48,9 +49,20 @@ QString HelpWindow::html()
         "持ち上げた穴でもう一度押すと、駒を元に戻します。</li>"
         "<li><b>Esc</b>：持ち上げた駒を元に戻します。</li>"
         "<li><b>Tab</b>：枠をボードから外して、ボタンへ移ります。</li>"
+        "<li><b>数字キー</b>：その番号の穴へ枠が移ります。２けたの番号は、続けて１秒以内に打ちます。</li>"
+        "<li><b>Page Down</b> か <b>N</b>：跳べる駒へ順に移ります。駒を持ち上げているときは、跳び込める穴へ順に移ります。"
+        "<b>Page Up</b> か <b>P</b> で逆の順に移ります。</li>"
+        "<li><b>T</b>：残り時間と残り駒数、ステージを知らせます。枠は動きません。</li>"
         "</ul>"
-        "<p>スクリーンリーダーは、枠のある穴を「穴 5：駒あり」のように読み上げ、"
-        "駒が跳ぶたびに、どこからどこへ跳んだかと残り駒数を知らせます。</p>");
+        "<p>スクリーンリーダーは、枠のある穴を「5 こま とべる」のように短く読み上げ、"
+        "駒が跳ぶたびに、どこからどこへ跳んだかと残り駒数を知らせます。"
+        "穴がすべて現れると、ステージと開始を知らせます。</p>"
+        "<h3>時間を延ばす</h3>"
+        "<p>時間の足りない方は、ゲームを <b>hopstone --slow-clock</b> で起動するか、"
+        "ランチャーの「時間を %1 倍にして遊ぶ」を選ぶと、どのゲームも時間が %1 倍になります。"
+        "その間、ウィンドウのタイトルに「%2」と表示されます。</p>")
+        .arg(modes::kSlowClockFactor)
+        .arg(clockNote(modes::Pace::Slow));
 }
 
 HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window)

@@ -5,15 +5,45 @@
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 
+#include <QElapsedTimer>
+#include <QKeyEvent>
+
+#include <algorithm>
+
 namespace hop::shell {
 
 using board::Arrow;
 using board::DragOver;
 
+namespace {
+
+// A second digit typed within this pause after the first makes one number with it.
+constexpr quint64 kDigitPauseMs = 1000;
+
+// When a key was struck: the window system's time stamp, or, for a key a screen reader
+// sends on without one, when it arrives.
+quint64 struckAt(const QKeyEvent& event)
+{
+    static QElapsedTimer since;
+    if (!since.isValid())
+        since.start();
+    return event.timestamp() ? event.timestamp() : quint64(since.elapsed()) + 1;
+}
+
+} // namespace
+
 KeyboardMark::KeyboardMark(PlayScreen& screen, BoardVoice& voice) : screen_(screen), voice_(voice) {}
 
-bool KeyboardMark::key(KeyAction action)
+bool KeyboardMark::key(KeyAction action, const QKeyEvent& event)
 {
+    // Any other key ends a hole's number.
+    if (action != KeyAction::MarkHole)
+        firstDigit_ = 0;
+    // Heard from anywhere on the screen, whether the board is open or not.
+    if (action == KeyAction::TellState) {
+        voice_.tellState();
+        return true;
+    }
     if (!screen_.boardOpen())
         return false;
     const board::Board& board = screen_.game().board();
@@ -39,6 +69,9 @@ bool KeyboardMark::key(KeyAction action)
             return false;
         putBack();
         return true;
+    case KeyAction::MarkHole: markHole(keyDigit(event), struckAt(event)); return true;
+    case KeyAction::MarkNext: markInTurn(1); return true;
+    case KeyAction::MarkPrevious: markInTurn(-1); return true;
     default: return false;
     }
 }
@@ -60,6 +93,41 @@ void KeyboardMark::setMark(int k)
             screen_.game().dragOver(old, DragOver::Leave);
         screen_.game().dragOver(k, DragOver::Enter);
     }
+}
+
+// The mark goes at once to the hole of the first digit; a second one soon after takes it
+// on to the hole of both.
+void KeyboardMark::markHole(int digit, quint64 at)
+{
+    const board::Board& board = screen_.game().board();
+    int k = digit;
+    if (firstDigit_ && at - firstDigitAt_ <= kDigitPauseMs && firstDigit_ * 10 + digit <= board.holeCount())
+        k = firstDigit_ * 10 + digit;
+    firstDigit_ = k == digit && digit * 10 <= board.holeCount() ? digit : 0;
+    firstDigitAt_ = at;
+    if (k >= 1 && board.shown(k))
+        setMark(k);
+}
+
+// Without a piece up, the pieces that can jump; with one, the holes it can jump into.
+void KeyboardMark::markInTurn(int direction)
+{
+    modes::PlayMode& game = screen_.game();
+    std::vector<int> holes = held_ ? game.reachableHoles() : std::vector<int>();
+    if (!held_)
+        for (int k = 1; k <= game.board().holeCount(); ++k)
+            if (!game.targetsOf(k).empty())
+                holes.push_back(k);
+    if (holes.empty()) {
+        voice_.nothingToReach(held_ != 0);
+        return;
+    }
+    if (direction < 0)
+        std::reverse(holes.begin(), holes.end());
+    const auto next = std::find_if(holes.begin(), holes.end(), [&](int k) {
+        return mark_ && (direction > 0 ? k > mark_ : k < mark_);
+    });
+    setMark(next == holes.end() ? holes.front() : *next);
 }
 
 void KeyboardMark::activate(int k)
@@ -90,7 +158,8 @@ void KeyboardMark::activate(int k)
     for (int t : reachable)
         screen_.hole(t)->setHint(PictureCell::Hint::Target);
     game.dragOver(k, DragOver::Enter);
-    voice_.pickedUp(k, reachable);
+    voice_.refreshNames();
+    voice_.pickedUp(reachable);
 }
 
 void KeyboardMark::putBack()
@@ -111,6 +180,7 @@ void KeyboardMark::letGo()
     held_ = 0;
     for (int k = 1; PictureCell* cell = screen_.hole(k); ++k)
         cell->setHint(PictureCell::Hint::None);
+    voice_.refreshNames();
 }
 
 void KeyboardMark::leaveBoard()

@@ -1,9 +1,14 @@
 // The keyboard's mark on a board and the piece it holds: the arrows move the mark from
-// hole to hole, Enter or Space picks up and drops through the same pick-up, drag feedback
-// and drop as the mouse.
+// hole to hole, a hole's number or the next piece that can jump take it there at once,
+// Enter or Space picks up and drops through the same pick-up, drag feedback and drop as
+// the mouse.
 #pragma once
 
 #include "shell/Keys.h"
+
+#include <QtGlobal>
+
+class QKeyEvent;
 
 namespace hop::shell {
 
@@ -15,7 +20,7 @@ public:
     KeyboardMark(PlayScreen& screen, BoardVoice& voice);
 
     // A key on the board; true when the board took it.
-    bool key(KeyAction action);
+    bool key(KeyAction action, const QKeyEvent& event);
     // Enter on hole k: pick up, drop or put back. A screen reader's press comes here too.
     void activate(int k);
     // Off the board (Tab, or the board hidden): a held piece goes back.
@@ -29,11 +34,16 @@ public:
 private:
     void setMark(int k);
     void putBack();
+    void markHole(int digit, quint64 at);
+    void markInTurn(int direction);
 
     PlayScreen& screen_;
     BoardVoice& voice_;
     int mark_ = 0;
     int held_ = 0;
+    // A first digit that may begin a two-digit hole number, and when it was typed.
+    int firstDigit_ = 0;
+    quint64 firstDigitAt_ = 0;
 };
 
 } // namespace hop::shell

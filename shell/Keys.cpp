@@ -14,6 +14,7 @@ struct Binding {
     KeyPlace place;
     int key;
     KeyAction action;
+    int lastKey = 0;  // a range of keys from `key`, the digits
 };
 
 // Return and Enter are one key to a player: the main keyboard's and the keypad's.
@@ -35,6 +36,13 @@ constexpr Binding kBindings[] = {
     {KeyPlace::Board, Qt::Key_Enter, KeyAction::Activate},
     {KeyPlace::Board, Qt::Key_Space, KeyAction::Activate},
     {KeyPlace::Board, Qt::Key_Escape, KeyAction::PutBack},
+    // The main keyboard's digits and the keypad's are the same keys to Qt.
+    {KeyPlace::Board, Qt::Key_0, KeyAction::MarkHole, Qt::Key_9},
+    {KeyPlace::Board, Qt::Key_PageDown, KeyAction::MarkNext},
+    {KeyPlace::Board, Qt::Key_N, KeyAction::MarkNext},
+    {KeyPlace::Board, Qt::Key_PageUp, KeyAction::MarkPrevious},
+    {KeyPlace::Board, Qt::Key_P, KeyAction::MarkPrevious},
+    {KeyPlace::Board, Qt::Key_T, KeyAction::TellState},
 };
 
 // Keys that press, pass or close something: held down, they act once.
@@ -91,9 +99,14 @@ KeyAction keyAction(KeyPlace place, const QKeyEvent& event)
     if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return KeyAction::None;
     for (const Binding& b : kBindings)
-        if (b.place == place && b.key == event.key())
+        if (b.place == place && (b.key == event.key() || (b.key < event.key() && event.key() <= b.lastKey)))
             return b.action;
     return KeyAction::None;
+}
+
+int keyDigit(const QKeyEvent& event)
+{
+    return event.key() - Qt::Key_0;
 }
 
 QKeySequence helpKey()

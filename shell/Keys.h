@@ -27,12 +27,19 @@ enum class KeyAction {
     MarkDown,
     Activate,  // the hole under the mark: pick up, drop or put back
     PutBack,   // a held piece goes back to its hole
+    MarkHole,  // a digit of a hole's number: the mark goes to that hole
+    MarkNext,      // the next piece that can jump, or with a piece up the next hole it can jump into
+    MarkPrevious,  // the same, backwards
+    TellState,     // the time and pieces left, said without moving the mark
 };
+
 
 // The action of a key pressed in a place; None when the key is not the game's there
 // (the widget with the focus then handles it as usual). Held down, only the arrows
 // repeat: the key guard lets no repeat of Enter, Space or Escape through.
 KeyAction keyAction(KeyPlace place, const QKeyEvent& event);
+// The digit of a MarkHole key.
+int keyDigit(const QKeyEvent& event);
 
 // F1, on the menu and every play screen, opens the help.
 QKeySequence helpKey();

@@ -52,17 +52,18 @@ QString modeName(Mode mode)
 
 } // namespace
 
-PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource random)
+PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource random, Pace clock)
     : Screen(layoutFor(mode)), mode_(mode), sounds_(sounds), controls_(*this, layout())
 {
-    setSpokenName(modeName(mode));
+    setSpokenName(modeName(mode) + clockNote(clock));
+    setWindowTitle(windowTitle() + clockNote(clock));
     buildHoles();
     if (mode == Mode::Stages) {
         if (!random)
             random = gameRoulette();
-        game_ = std::make_unique<StageGame>(*this, std::move(random));
+        game_ = std::make_unique<StageGame>(*this, std::move(random), clock);
     } else {
-        game_ = std::make_unique<TimedGame>(mode, *this);
+        game_ = std::make_unique<TimedGame>(mode, *this, clock);
     }
     connectControls();
     const int scale = pictureScale(this);
@@ -221,6 +222,10 @@ void PlayScreen::showOverlay(Overlay overlay, bool shown)
     Q_ASSERT(w);
     if (!w)
         return;
+    // The keyboard never stays on a button that goes with its panel: it rests on the
+    // screen, as after START, until the board or a button takes it.
+    if (!shown && focusWidget() && w->isAncestorOf(focusWidget()))
+        setFocus(Qt::OtherFocusReason);
     w->setVisible(shown);
     // The roulette panel comes up with STOP under the keyboard: Enter or Space stops it.
     if (shown && overlay == Overlay::RoulettePanel)
@@ -299,6 +304,11 @@ void PlayScreen::closeScreen()
     closeFromProgram();
 }
 
+void PlayScreen::boardReady(int stage)
+{
+    voice_.ready(stage);
+}
+
 bool PlayScreen::boardOpen() const
 {
     if (inputBlocked() || !game_->screenEnabled() || dragging_)
@@ -317,7 +327,7 @@ void PlayScreen::dropOn(int t)
 
 void PlayScreen::keyPressEvent(QKeyEvent* event)
 {
-    if (!keys_.key(keyAction(KeyPlace::Board, *event)))
+    if (!keys_.key(keyAction(KeyPlace::Board, *event), *event))
         Screen::keyPressEvent(event);
 }
 
@@ -327,7 +337,10 @@ bool PlayScreen::eventFilter(QObject* watched, QEvent* event)
         return Screen::eventFilter(watched, event);
     // The arrows reach the board from a button too; Enter and Space stay the button's.
     if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched))
-        return keys_.key(keyAction(KeyPlace::Board, *static_cast<QKeyEvent*>(event)));
+    {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return keys_.key(keyAction(KeyPlace::Board, *key), *key);
+    }
     if (event->type() == QEvent::FocusOut && keys_.mark() && watched == hole(keys_.mark())) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Another window (a message, the help) borrows the keyboard and gives it back;

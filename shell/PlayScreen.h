@@ -29,7 +29,8 @@ class SteadyTimer;
 class PlayScreen : public Screen, public modes::ScreenPort {
     Q_OBJECT
 public:
-    PlayScreen(modes::Mode mode, resources::SoundBoard& sounds, modes::RandomSource random = {});
+    PlayScreen(modes::Mode mode, resources::SoundBoard& sounds, modes::RandomSource random = {},
+               modes::Pace clock = modes::Pace::Normal);
     ~PlayScreen() override;
 
     // The load step. False, with the reason in `error`, when a picture file cannot be read.
@@ -68,6 +69,7 @@ public:
     void beep() override;
     void playSound(const std::string& file) override;
     void closeScreen() override;
+    void boardReady(int stage) override;
 
 protected:
     void closeStep() override;

@@ -19,6 +19,11 @@
 
 namespace hop::shell {
 
+QString clockNote(modes::Pace clock)
+{
+    return clock == modes::Pace::Slow ? QStringLiteral("（時間 %1 倍）").arg(modes::kSlowClockFactor) : QString();
+}
+
 int pictureScale(const QWidget* widget)
 {
     return std::max(1, int(std::ceil(widget->devicePixelRatioF())));

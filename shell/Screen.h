@@ -1,6 +1,7 @@
 // A top-level screen built from its layout: centring, focus, background picture, close step.
 #pragma once
 
+#include "modes/Rules.h"
 #include "shell/Layout.h"
 
 #include <QImage>
@@ -9,6 +10,9 @@
 #include <QWidget>
 
 namespace hop::shell {
+
+// What a caption and a spoken name add while the slower clock is on.
+QString clockNote(modes::Pace clock);
 
 class Screen : public QWidget {
     Q_OBJECT

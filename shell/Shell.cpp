@@ -68,7 +68,7 @@ protected:
 
 } // namespace
 
-Shell::Shell(QObject* parent) : QObject(parent), random_(modes::gameRoulette()) {}
+Shell::Shell(modes::Pace clock, QObject* parent) : QObject(parent), random_(modes::gameRoulette()), clock_(clock) {}
 
 Shell::~Shell()
 {
@@ -88,7 +88,8 @@ void Shell::start()
     title_ = title;
     // The caption is empty; a screen reader is told what the window is and how to pass it.
     title->setSpokenName(QString::fromUtf8(modes::texts::kApplicationTitle) +
-                         QStringLiteral(" タイトル：Enter、Space または Escape キーでメニューへ"));
+                         QStringLiteral(" タイトル：Enter、Space または Escape キーでメニューへ。"
+                                        "ボードでは数字キーで穴へ、N で跳べる駒へ、T で残り時間。F1 でヘルプ"));
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
     picture->setPicture(resources::titlePicture(pictureScale(title)));
     // A click is a left press and its release on the picture: another button, or a
@@ -128,6 +129,7 @@ void Shell::showMenu()
     if (menu())
         return;
     auto* menu = new Screen(menuLayout());
+    menu->setWindowTitle(menu->windowTitle() + clockNote(clock_));
     menu_ = menu;
     auto button = [menu](const char* name) { return menu->control<QPushButton>(QString::fromLatin1(name)); };
     auto openMode = [this, menu](modes::Mode kind) {
@@ -167,7 +169,7 @@ void Shell::openPlay(modes::Mode kind)
 {
     if (play())
         return;
-    auto* screen = new PlayScreen(kind, sounds_, random_);
+    auto* screen = new PlayScreen(kind, sounds_, random_, clock_);
     QString error;
     if (!screen->load(&error)) {
         delete screen;

@@ -20,7 +20,8 @@ class Screen;
 class Shell : public QObject {
     Q_OBJECT
 public:
-    explicit Shell(QObject* parent = nullptr);
+    // The clock every game of this run keeps, chosen when the game is started.
+    explicit Shell(modes::Pace clock = modes::Pace::Normal, QObject* parent = nullptr);
     ~Shell() override;
 
     void start();
@@ -53,6 +54,7 @@ private:
     resources::SoundBoard sounds_;
     // One unseeded generator for the whole run.
     modes::RandomSource random_;
+    const modes::Pace clock_;
     QPointer<Screen> title_;
     QPointer<Screen> menu_;
     QPointer<PlayScreen> play_;

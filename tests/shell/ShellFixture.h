@@ -42,11 +42,11 @@ protected:
     }
 
     // A fresh shell, as a new run of the program has.
-    void newShell()
+    void newShell(modes::Pace clock = modes::Pace::Normal)
     {
         shell.reset();
         settle();
-        shell = std::make_unique<shell::Shell>();
+        shell = std::make_unique<shell::Shell>(clock);
         TestSeam::setMuted(shell->sounds(), true);
         QObject::connect(shell.get(), &shell::Shell::quitRequested, [this] { ++quits; });
     }

@@ -5,6 +5,7 @@
 
 #include "shell/FitLabel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QStyleOptionButton>
@@ -246,4 +247,103 @@ TEST_F(ShellTest, TheLastStageClosesItsScreenFromInsideItsLastDropAndTheStagesOp
     EXPECT_FALSE(QGuiApplication::overrideCursor());
     screen = openFromMenu("Command3");
     EXPECT_EQ(text(screen, "Label7") + "/" + text(screen, "Label2"), "1/4");
+}
+
+// A blind player's keys: a hole by its number, the next piece that can jump and the next
+// hole it can jump into, the time on a key; and after every box the keyboard is on the
+// board's screen, never on a button gone with the roulette.
+TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnTheBoardsScreen)
+{
+    TestSeam::setRandomSource(*shell, [] { return 3.2f / 7.0f; });
+    toMenu();
+    shell::PlayScreen* screen = openFromMenu("Command3");
+    auto& stages = screen->game();
+    ulong now = 1;
+    auto press = [&](Qt::Key k, ulong after = 100) {
+        now += after;
+        QKeyEvent down(QEvent::KeyPress, k, Qt::NoModifier), up(QEvent::KeyRelease, k, Qt::NoModifier);
+        down.setTimestamp(now), up.setTimestamp(now + 10);
+        QWidget* to = QApplication::focusWidget();
+        QApplication::sendEvent(to, &down), QApplication::sendEvent(to, &up);
+    };
+    auto type = [&](int hole) {
+        press(Qt::Key(Qt::Key_0 + (hole >= 10 ? hole / 10 : hole)), 2000);
+        if (hole >= 10)
+            press(Qt::Key(Qt::Key_0 + hole % 10));
+    };
+    auto said = [&] { return screen->voice().lastSaid(); };
+    bool tried = false;
+    for (int stage = 0; stage < 12 && shell->play(); ++stage) {
+        press(Qt::Key_Return);
+        finishReveal(screen);
+        if (screen->controls().overlay(Overlay::RoulettePanel)->isVisible()) {
+            stages.spinTick();
+            press(Qt::Key_Return);
+            QWidget* focus = QApplication::focusWidget();
+            EXPECT_TRUE(focus == screen) << "after the drawn stage's box: " << (focus ? focus->objectName().toStdString() : "nothing");
+            finishReveal(screen);
+            press(Qt::Key_Down);
+            EXPECT_NE(screen->keyMark(), 0) << "the first arrow reaches the board";
+        }
+        const QString number = text(screen, "Label7");
+        EXPECT_TRUE(said().contains(number) && said().endsWith("かいし")) << qPrintable(said());
+        const QWidget* before = QApplication::focusWidget();
+        press(Qt::Key_T);
+        EXPECT_TRUE(said().startsWith("のこり " + text(screen, "TIM") + " びょう、こま " + text(screen, "Label2")) &&
+                    said().endsWith(number))
+            << qPrintable(said());
+        EXPECT_EQ(QApplication::focusWidget(), before) << "T moves nothing";
+        const auto moves = solve(BoardLayout::boardA(), stages.board().occupiedHoles()).value();
+        for (const JumpLine& j : moves) {
+            if (!tried && j.from >= 10) {
+                // Each digit alone, a pause between them: two holes.
+                tried = true;
+                press(Qt::Key(Qt::Key_0 + j.from / 10), 2000);
+                press(Qt::Key(Qt::Key_0 + j.from % 10), 1500);
+                EXPECT_EQ(screen->keyMark(), j.from % 10 ? j.from % 10 : j.from / 10);
+                press(Qt::Key_2, 2000), press(Qt::Key_9);
+                EXPECT_EQ(screen->keyMark(), 9) << "29 is no hole: 2, then 9";
+            }
+            // The pieces that can jump, in turn: the solution's is among them.
+            for (int turns = 0; turns < 21 && screen->keyMark() != j.from; ++turns)
+                press(turns % 2 ? Qt::Key_N : Qt::Key_PageDown);
+            ASSERT_EQ(screen->keyMark(), j.from) << "the pieces in turn pass every piece that can jump";
+            type(j.over);
+            type(j.from);
+            ASSERT_EQ(screen->keyMark(), j.from);
+            press(Qt::Key_Space);
+            ASSERT_EQ(text(screen, "Label1"), QString::number(j.from));
+            for (int turns = 0; turns < 7 && screen->keyMark() != j.to; ++turns)
+                press(turns % 2 ? Qt::Key_P : Qt::Key_PageUp);
+            ASSERT_EQ(screen->keyMark(), j.to) << "the holes it can jump into, in turn";
+            type(j.to);
+            press(Qt::Key_Return);
+            if (!shell->play())
+                break;
+            if (&j != &moves.back()) {  // the last one, said as its box opened, goes with the board
+                EXPECT_TRUE(said().contains(QStringLiteral("%1 から %2 へ").arg(j.from).arg(j.to))) << qPrintable(said());
+            }
+        }
+    }
+    EXPECT_TRUE(messages.last().startsWith("全ステージクリア！"));
+    EXPECT_TRUE(tried);
+}
+
+// Chosen when the game starts: every game lasts longer, and every screen says so.
+TEST_F(ShellTest, TheSlowerClockIsSaidOnEveryScreenAndLengthensEveryGame)
+{
+    toMenu();
+    const QString normal = shell->menu()->windowTitle();
+    newShell(modes::Pace::Slow);
+    toMenu();
+    const QString caption = shell->menu()->windowTitle(), note = caption.mid(normal.size());
+    EXPECT_TRUE(caption.startsWith(normal) && !note.isEmpty()) << caption.toStdString();
+    for (const char* mode : {"Command1", "Command3"}) {
+        shell::PlayScreen* screen = openFromMenu(mode);
+        EXPECT_TRUE(screen->windowTitle().endsWith(note));
+        EXPECT_TRUE(QAccessible::queryAccessibleInterface(screen)->text(QAccessible::Name).endsWith(note));
+        EXPECT_EQ(text(screen, "TIM").toInt(), rulesFor(screen->mode()).timeLimit * kSlowClockFactor);
+        closeBox(screen);
+        settle();
+    }
 }

@@ -92,6 +92,7 @@ public:
     void beep() override { log.push_back("beep"); }
     void playSound(const std::string& file) override { sounds.push_back(file), log.push_back("sound " + file); }
     void closeScreen() override { ++closeRequests, log.push_back("close"); }
+    void boardReady(int stage) override { log.push_back("ready " + std::to_string(stage)); }
 
     Timer& timer(TimerId id) { return timers[static_cast<int>(id)]; }
     size_t count(const std::string& entry) const { return size_t(std::count(log.begin(), log.end(), entry)); }
