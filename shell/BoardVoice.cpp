@@ -82,6 +82,11 @@ void BoardVoice::jumped(const board::JumpEntry& jump, int to, int piecesLeft)
                            .arg(piecesLeft));
 }
 
+void BoardVoice::sayHole(int k)
+{
+    announcement_.say(holeName(k));
+}
+
 void BoardVoice::nothingToReach(bool pieceUp)
 {
     announcement_.say(pieceUp ? QStringLiteral("とびさき なし") : QStringLiteral("とべる こま なし"));

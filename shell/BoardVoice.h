@@ -27,6 +27,8 @@ public:
     void putBack(int k);
     // Said before the drop runs: a drop may end the game with a message and a new board.
     void jumped(const board::JumpEntry& jump, int to, int piecesLeft);
+    // The hole the mark is on, asked for again.
+    void sayHole(int k);
     // No piece can jump, or the piece up has nowhere to go.
     void nothingToReach(bool pieceUp);
     // The time and pieces left, and the stage, as the screen shows them now.

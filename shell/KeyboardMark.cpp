@@ -106,6 +106,16 @@ void KeyboardMark::markHole(int digit, quint64 at)
     firstDigit_ = k == digit && digit * 10 <= board.holeCount() ? digit : 0;
     firstDigitAt_ = at;
     if (k >= 1 && board.shown(k))
+        reach(k);
+}
+
+// A key that brings the hole the mark is already on says it again: silence would sound
+// like a key that was not taken.
+void KeyboardMark::reach(int k)
+{
+    if (k == mark_)
+        voice_.sayHole(k);
+    else
         setMark(k);
 }
 
@@ -127,7 +137,7 @@ void KeyboardMark::markInTurn(int direction)
     const auto next = std::find_if(holes.begin(), holes.end(), [&](int k) {
         return mark_ && (direction > 0 ? k > mark_ : k < mark_);
     });
-    setMark(next == holes.end() ? holes.front() : *next);
+    reach(next == holes.end() ? holes.front() : *next);
 }
 
 void KeyboardMark::activate(int k)

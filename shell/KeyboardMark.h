@@ -35,6 +35,7 @@ private:
     void setMark(int k);
     void putBack();
     void markHole(int digit, quint64 at);
+    void reach(int k);
     void markInTurn(int direction);
 
     PlayScreen& screen_;

@@ -266,18 +266,22 @@ TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnT
         QWidget* to = QApplication::focusWidget();
         QApplication::sendEvent(to, &down), QApplication::sendEvent(to, &up);
     };
-    auto type = [&](int hole) {
-        press(Qt::Key(Qt::Key_0 + (hole >= 10 ? hole / 10 : hole)), 2000);
+    auto type = [&](int hole, ulong after = 2000) {
+        press(Qt::Key(Qt::Key_0 + (hole >= 10 ? hole / 10 : hole)), after);
         if (hole >= 10)
             press(Qt::Key(Qt::Key_0 + hole % 10));
     };
     auto said = [&] { return screen->voice().lastSaid(); };
+    press(Qt::Key_T);  // before START, the time the game will have
+    EXPECT_TRUE(said().startsWith("のこり " + text(screen, "TIM") + " びょう")) << qPrintable(said());
     bool tried = false;
     for (int stage = 0; stage < 12 && shell->play(); ++stage) {
         press(Qt::Key_Return);
         finishReveal(screen);
         if (screen->controls().overlay(Overlay::RoulettePanel)->isVisible()) {
             stages.spinTick();
+            press(Qt::Key_T);  // from STOP, the board under the panel
+            EXPECT_TRUE(said().startsWith("のこり ")) << qPrintable(said());
             press(Qt::Key_Return);
             QWidget* focus = QApplication::focusWidget();
             EXPECT_TRUE(focus == screen) << "after the drawn stage's box: " << (focus ? focus->objectName().toStdString() : "nothing");
@@ -288,6 +292,7 @@ TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnT
         const QString number = text(screen, "Label7");
         EXPECT_TRUE(said().contains(number) && said().endsWith("かいし")) << qPrintable(said());
         const QWidget* before = QApplication::focusWidget();
+        stages.countdownTick();
         press(Qt::Key_T);
         EXPECT_TRUE(said().startsWith("のこり " + text(screen, "TIM") + " びょう、こま " + text(screen, "Label2")) &&
                     said().endsWith(number))
@@ -316,7 +321,11 @@ TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnT
             for (int turns = 0; turns < 7 && screen->keyMark() != j.to; ++turns)
                 press(turns % 2 ? Qt::Key_P : Qt::Key_PageUp);
             ASSERT_EQ(screen->keyMark(), j.to) << "the holes it can jump into, in turn";
-            type(j.to);
+            type(j.to, 100);  // soon after the digits of the piece and other keys: a number of its own
+            ASSERT_EQ(screen->keyMark(), j.to);
+            if (j.to < 10) {  // typed on the hole the mark is on, it is said again
+                EXPECT_TRUE(said().startsWith(QString::number(j.to))) << qPrintable(said());
+            }
             press(Qt::Key_Return);
             if (!shell->play())
                 break;
@@ -342,6 +351,10 @@ TEST_F(ShellTest, TheSlowerClockIsSaidOnEveryScreenAndLengthensEveryGame)
         shell::PlayScreen* screen = openFromMenu(mode);
         EXPECT_TRUE(screen->windowTitle().endsWith(note));
         EXPECT_TRUE(QAccessible::queryAccessibleInterface(screen)->text(QAccessible::Name).endsWith(note));
+        EXPECT_EQ(text(screen, "TIM").toInt(), rulesFor(screen->mode()).timeLimit * kSlowClockFactor);
+        startAndReveal(screen);
+        screen->game().countdownTick();
+        QTest::mouseClick(screen->controls().button(Button::Giveup), Qt::LeftButton);
         EXPECT_EQ(text(screen, "TIM").toInt(), rulesFor(screen->mode()).timeLimit * kSlowClockFactor);
         closeBox(screen);
         settle();
