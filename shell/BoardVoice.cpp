@@ -11,26 +11,20 @@ namespace hop::shell {
 
 using modes::Readout;
 
-namespace {
-
-// Each number stands to the right of its caption.
-const char* captionOf(Readout readout)
-{
-    switch (readout) {
-    case Readout::PiecesLeft: return "Label5";
-    case Readout::TimeLeft: return "Label4";
-    case Readout::StageNumber: return "Label6";
-    default: return nullptr;
-    }
-}
-
-} // namespace
-
 BoardVoice::BoardVoice(PlayScreen& screen) : screen_(screen), announcement_(&screen)
 {
-    for (Readout r : {Readout::PiecesLeft, Readout::TimeLeft, Readout::StageNumber})
-        if (auto* caption = screen_.control<QLabel>(QLatin1String(captionOf(r))))
-            keepFromScreenReaders(caption);
+    for (const ControlEntry& entry : screen_.layout().controls)
+        if (entry.captionOf)
+            if (auto* caption = screen_.control<QLabel>(entry.name))
+                keepFromScreenReaders(caption);
+}
+
+QLabel* BoardVoice::captionOf(Readout readout) const
+{
+    for (const ControlEntry& entry : screen_.layout().controls)
+        if (entry.captionOf == readout)
+            return screen_.control<QLabel>(entry.name);
+    return nullptr;
 }
 
 // What matters first and in few words, since the next key cuts a screen reader short; in
@@ -119,12 +113,9 @@ const QString& BoardVoice::lastSaid() const
 
 void BoardVoice::readoutShown(Readout readout)
 {
-    const char* caption = captionOf(readout);
-    if (!caption)
-        return;
     QLabel* label = screen_.controls().readout(readout);
-    if (auto* c = screen_.control<QLabel>(QLatin1String(caption)); c && label)
-        label->setAccessibleName(c->text() + label->text());
+    if (QLabel* caption = captionOf(readout); caption && label)
+        label->setAccessibleName(caption->text() + label->text());
 }
 
 void BoardVoice::holeStateShown(int)

@@ -11,6 +11,8 @@ namespace hop::board {
 struct JumpEntry;
 }
 
+class QLabel;
+
 namespace hop::shell {
 
 class PlayScreen;
@@ -48,6 +50,8 @@ public:
     void refreshNames();
 
 private:
+    QLabel* captionOf(modes::Readout readout) const;
+
     PlayScreen& screen_;
     Announcement announcement_;
     std::vector<QString> told_;  // index k - 1

@@ -47,6 +47,8 @@ struct ControlEntry {
     bool defaultButton = false;
     bool stretch = false;               // pictures: stretch to the rectangle
     GameRole role{};
+    // A caption: the readout to its right that it names, read with it.
+    std::optional<modes::Readout> captionOf{};
     std::vector<ControlEntry> children{};  // panels
 };
 

@@ -38,6 +38,14 @@ ControlEntry display(const char* name, const char* text, int left, int top, int 
             .role = role};
 }
 
+ControlEntry caption(const char* name, const char* text, int left, int top, int tab, Readout names,
+                     std::optional<FontStyle> font = kPt12)
+{
+    ControlEntry c = display(name, text, left, top, 1095, tab, font);
+    c.captionOf = names;
+    return c;
+}
+
 ControlEntry hidden(const char* name, K kind, GameRole role = {})
 {
     const int side = (kind == K::Picture) ? 345 : 0;
@@ -62,9 +70,9 @@ ScreenLayout timedLayout(const char* name, int clientWidth, std::optional<QColor
                    .programIcon = true, .clientWidth = clientWidth, .clientHeight = 4710,
                    .background = background};
     l.controls = {
-        display("Label5", "残り駒数：", 360 + labelShift, 240, 1095, 27),
+        caption("Label5", "残り駒数：", 360 + labelShift, 240, 27, Readout::PiecesLeft),
         display("Label2", "", 1440 + labelShift, 240, 255, 1, kPt12, Readout::PiecesLeft),
-        display("Label4", "残り時間：", 3120 + labelShift, 240, 1095, 26),
+        caption("Label4", "残り時間：", 3120 + labelShift, 240, 26, Readout::TimeLeft),
         display("TIM", "", 4200 + labelShift, 240, 375, 25, kPt12, Readout::TimeLeft),
         playButton("Command1", "START", 960 + buttonShift, 23, Button::Start),
         playButton("Command2", "Giveup", 2760 + buttonShift, 28, Button::Giveup),
@@ -187,11 +195,11 @@ const ScreenLayout& stagesLayout()
         marker.text = QString::number(modes::kRetestStage);
         marker.visible = false;
         s.controls = {
-            display("Label6", "ステージ：", 360, 240, 1095, 29, std::nullopt),
+            caption("Label6", "ステージ：", 360, 240, 29, Readout::StageNumber, std::nullopt),
             display("Label7", "", 1440, 240, 255, 30, std::nullopt, Readout::StageNumber),
-            display("Label5", "残り駒数：", 360, 600, 1095, 27, std::nullopt),
+            caption("Label5", "残り駒数：", 360, 600, 27, Readout::PiecesLeft, std::nullopt),
             display("Label2", "", 1440, 600, 255, 1, std::nullopt, Readout::PiecesLeft),
-            display("Label4", "残り時間：", 3120, 240, 1095, 26, std::nullopt),
+            caption("Label4", "残り時間：", 3120, 240, 26, Readout::TimeLeft, std::nullopt),
             display("TIM", "", 4200, 240, 375, 25, std::nullopt, Readout::TimeLeft),
             playButton("Command1", "START", 960, 23, Button::Start),
             playButton("Command2", "Giveup", 2760, 28, Button::Giveup),

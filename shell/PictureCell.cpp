@@ -75,14 +75,22 @@ void PictureCell::nameChanged()
     QAccessible::updateAccessibility(&event);
 }
 
+namespace {
+
+constexpr int kFocusSettleMs = 300;
+
+} // namespace
+
 void PictureCell::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
-    // After the focus has reached the next control, so the screen reader no longer
-    // follows this hole.
+    // Once the keyboard has rested on another control, so the screen reader no longer
+    // follows this hole: a hole's number typed in two digits passes the focus on twice at
+    // once, and Orca, which skips a focus that a later one follows, would still take this
+    // hole for the one with the focus and speak its change.
     if (untoldName_)
-        QTimer::singleShot(0, this, [this] {
-            if (untoldName_)
+        QTimer::singleShot(kFocusSettleMs, this, [this] {
+            if (untoldName_ && !hasFocus())
                 nameChanged();
         });
 }

@@ -2,12 +2,12 @@
 // drag feedback and drop; timer expiries become ticks. The rules decide.
 #include "shell/PlayScreen.h"
 
-#include "modes/StageGame.h"
-#include "modes/TimedGame.h"
+#include "modes/Games.h"
 #include "resources/BuiltinPictures.h"
 #include "resources/PictureFile.h"
 #include "resources/SoundBoard.h"
 #include "shell/Messages.h"
+#include "shell/ModeFaces.h"
 #include "shell/Keys.h"
 #include "shell/PictureCell.h"
 #include "shell/ScreenBuilder.h"
@@ -27,44 +27,13 @@ using namespace hop::modes;
 using board::DragIcon;
 using board::DragOver;
 
-namespace {
-
-const ScreenLayout& layoutFor(Mode mode)
-{
-    switch (mode) {
-    case Mode::BoardA: return boardALayout();
-    case Mode::BoardB: return boardBLayout();
-    case Mode::Stages: break;
-    }
-    return stagesLayout();
-}
-
-// A screen reader tells the play screens apart by the menu's name for each mode, where
-// their captions are all the game's name.
-QString modeName(Mode mode)
-{
-    const QLatin1String button(mode == Mode::BoardA ? "Command1" : mode == Mode::BoardB ? "Command2" : "Command3");
-    for (const ControlEntry& entry : menuLayout().controls)
-        if (entry.name == button)
-            return entry.text;
-    return {};
-}
-
-} // namespace
-
 PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource random, Pace clock)
-    : Screen(layoutFor(mode)), mode_(mode), sounds_(sounds), controls_(*this, layout())
+    : Screen(faceOf(mode).layout()), mode_(mode), sounds_(sounds), controls_(*this, layout())
 {
-    setSpokenName(modeName(mode) + clockNote(clock));
+    setSpokenName(spokenNameOf(mode) + clockNote(clock));
     setWindowTitle(windowTitle() + clockNote(clock));
     buildHoles();
-    if (mode == Mode::Stages) {
-        if (!random)
-            random = gameRoulette();
-        game_ = std::make_unique<StageGame>(*this, std::move(random), clock);
-    } else {
-        game_ = std::make_unique<TimedGame>(mode, *this, clock);
-    }
+    game_ = makeGame(mode, *this, std::move(random), clock);
     connectControls();
     const int scale = pictureScale(this);
     dragCursor_ = resources::makeCursor(resources::dragCursor(scale));
@@ -151,8 +120,8 @@ PlayScreen::~PlayScreen()
 bool PlayScreen::load(QString* error)
 {
     centre();
-    if (mode_ == Mode::BoardB) {
-        setBackgroundPicture(resources::boardBBackground(pictureScale(this)));
+    if (const auto drawn = faceOf(mode_).drawnBackground) {
+        setBackgroundPicture(drawn(pictureScale(this)));
     } else {
         resources::LoadedPicture back = resources::readPictureFile(QStringLiteral("back.kzt"));
         if (!back.ok()) {

@@ -9,6 +9,7 @@
 #include "shell/HelpWindow.h"
 #include "shell/Keys.h"
 #include "shell/Messages.h"
+#include "shell/ModeFaces.h"
 #include "shell/PictureCell.h"
 #include "shell/Screen.h"
 
@@ -139,9 +140,8 @@ void Shell::showMenu()
         leavingMenu_ = false;
         openPlay(kind);
     };
-    connect(button("Command1"), &QPushButton::clicked, this, [openMode] { openMode(modes::Mode::BoardA); });
-    connect(button("Command2"), &QPushButton::clicked, this, [openMode] { openMode(modes::Mode::BoardB); });
-    connect(button("Command3"), &QPushButton::clicked, this, [openMode] { openMode(modes::Mode::Stages); });
+    for (const ModeFace& face : modeFaces())
+        connect(button(face.menuButton), &QPushButton::clicked, this, [openMode, kind = face.mode] { openMode(kind); });
     connect(button("Command4"), &QPushButton::clicked, this, [this, menu] {
         sounds_.play(kClick);
         menu->setInputBlocked(true);
