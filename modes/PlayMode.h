@@ -49,9 +49,7 @@ public:
     virtual int stageNumber() const { return 0; }
     int timeLimit() const { return timeLimit_; }
 
-    const Rules& rules() const { return rules_; }
     const board::Board& board() const { return board_; }
-    const board::JumpMove& move() const { return move_; }
     int timeLeft() const { return tim_.get(); }
     bool screenEnabled() const { return screenEnabled_; }
     bool timerRunning(TimerId id) const { return running_[static_cast<int>(id)]; }

@@ -15,6 +15,8 @@ struct Binding {
     int key;
     KeyAction action;
     int lastKey = 0;  // a range of keys from `key`, the digits
+    // Held down, the key goes on acting: it moves the mark. Every other key acts once.
+    bool repeats = false;
 };
 
 // Return and Enter are one key to a player: the main keyboard's and the keypad's.
@@ -28,27 +30,36 @@ constexpr Binding kBindings[] = {
     {KeyPlace::Version, Qt::Key_Enter, KeyAction::PressOk},
     {KeyPlace::Version, Qt::Key_Escape, KeyAction::CloseWindow},
     {KeyPlace::Help, Qt::Key_Escape, KeyAction::CloseWindow},
-    {KeyPlace::Board, Qt::Key_Left, KeyAction::MarkLeft},
-    {KeyPlace::Board, Qt::Key_Right, KeyAction::MarkRight},
-    {KeyPlace::Board, Qt::Key_Up, KeyAction::MarkUp},
-    {KeyPlace::Board, Qt::Key_Down, KeyAction::MarkDown},
+    {KeyPlace::Board, Qt::Key_Left, KeyAction::MarkLeft, 0, true},
+    {KeyPlace::Board, Qt::Key_Right, KeyAction::MarkRight, 0, true},
+    {KeyPlace::Board, Qt::Key_Up, KeyAction::MarkUp, 0, true},
+    {KeyPlace::Board, Qt::Key_Down, KeyAction::MarkDown, 0, true},
     {KeyPlace::Board, Qt::Key_Return, KeyAction::Activate},
     {KeyPlace::Board, Qt::Key_Enter, KeyAction::Activate},
     {KeyPlace::Board, Qt::Key_Space, KeyAction::Activate},
     {KeyPlace::Board, Qt::Key_Escape, KeyAction::PutBack},
     // The main keyboard's digits and the keypad's are the same keys to Qt.
     {KeyPlace::Board, Qt::Key_0, KeyAction::MarkHole, Qt::Key_9},
-    {KeyPlace::Board, Qt::Key_PageDown, KeyAction::MarkNext},
-    {KeyPlace::Board, Qt::Key_N, KeyAction::MarkNext},
-    {KeyPlace::Board, Qt::Key_PageUp, KeyAction::MarkPrevious},
-    {KeyPlace::Board, Qt::Key_P, KeyAction::MarkPrevious},
+    {KeyPlace::Board, Qt::Key_PageDown, KeyAction::MarkNext, 0, true},
+    {KeyPlace::Board, Qt::Key_N, KeyAction::MarkNext, 0, true},
+    {KeyPlace::Board, Qt::Key_PageUp, KeyAction::MarkPrevious, 0, true},
+    {KeyPlace::Board, Qt::Key_P, KeyAction::MarkPrevious, 0, true},
     {KeyPlace::Board, Qt::Key_T, KeyAction::TellState},
 };
 
-// Keys that press, pass or close something: held down, they act once.
+bool binds(const Binding& b, int key)
+{
+    return b.key == key || (b.key < key && key <= b.lastKey);
+}
+
+// Keys that press, pass, close or tell something, or type a hole's number: held down,
+// they act once, wherever they land (a button, a message box).
 bool actsOnce(int key)
 {
-    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_Escape;
+    for (const Binding& b : kBindings)
+        if (binds(b, key))
+            return !b.repeats;
+    return false;
 }
 
 // Qt marks a repeat by the next press reaching the same window as the release before it;
@@ -99,7 +110,7 @@ KeyAction keyAction(KeyPlace place, const QKeyEvent& event)
     if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return KeyAction::None;
     for (const Binding& b : kBindings)
-        if (b.place == place && (b.key == event.key() || (b.key < event.key() && event.key() <= b.lastKey)))
+        if (b.place == place && binds(b, event.key()))
             return b.action;
     return KeyAction::None;
 }

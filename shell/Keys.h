@@ -35,8 +35,8 @@ enum class KeyAction {
 
 
 // The action of a key pressed in a place; None when the key is not the game's there
-// (the widget with the focus then handles it as usual). Held down, only the arrows
-// repeat: the key guard lets no repeat of Enter, Space or Escape through.
+// (the widget with the focus then handles it as usual). Held down, only the keys that
+// move the mark repeat: the key guard lets no repeat of any other key of the table through.
 KeyAction keyAction(KeyPlace place, const QKeyEvent& event);
 // The digit of a MarkHole key.
 int keyDigit(const QKeyEvent& event);

@@ -308,6 +308,13 @@ TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnT
                 EXPECT_EQ(screen->keyMark(), j.from % 10 ? j.from % 10 : j.from / 10);
                 press(Qt::Key_2, 2000), press(Qt::Key_9);
                 EXPECT_EQ(screen->keyMark(), 9) << "29 is no hole: 2, then 9";
+                press(Qt::Key_1, 2000);
+                for (QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {  // held: X repeats it
+                    QKeyEvent repeat(type, Qt::Key_1, Qt::NoModifier);
+                    repeat.setTimestamp(now + 40);
+                    QApplication::sendEvent(QApplication::focusWidget(), &repeat);
+                }
+                EXPECT_EQ(screen->keyMark(), 1) << "a held 1 is no 11";
             }
             // The pieces that can jump, in turn: the solution's is among them.
             for (int turns = 0; turns < 21 && screen->keyMark() != j.from; ++turns)
