@@ -121,7 +121,7 @@ public:
         const int mark = screen_->keyMark();
         if (mark == k)
             return;
-        std::vector<int> turn = screen_->keys().held() ? screen_->game().reachableHoles() : jumpers();
+        std::vector<int> turn = screen_->keys().held() ? screen_->game().reachableHoles() : screen_->game().piecesThatCanJump();
         const auto at = std::find(turn.begin(), turn.end(), k);
         const int n = int(turn.size());
         int forward = 99, backward = 99;
@@ -146,15 +146,6 @@ public:
             std::fprintf(stderr, "the mark did not reach hole %d\n", k);
             std::exit(1);
         }
-    }
-
-    std::vector<int> jumpers() const
-    {
-        std::vector<int> holes;
-        for (int k = 1; k <= screen_->game().board().holeCount(); ++k)
-            if (!screen_->game().targetsOf(k).empty())
-                holes.push_back(k);
-        return holes;
     }
 
     // START, or at the re-test START and then STOP, and the holes revealed.

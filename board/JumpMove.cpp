@@ -16,10 +16,10 @@ bool JumpMove::pickUp(int k)
     return true;
 }
 
-const JumpEntry* JumpMove::applicable(int t) const
+const JumpEntry* JumpMove::jump(int from, int t) const
 {
     for (const JumpEntry& e : board_.layout().jumpsInto(t)) {
-        if (source_ == e.from && board_.hole(t) == 0 && board_.hole(e.over) == 1)
+        if (from == e.from && board_.hole(t) == 0 && board_.hole(e.over) == 1)
             return &e;
     }
     return nullptr;
@@ -31,11 +31,8 @@ std::vector<int> JumpMove::targets(int from) const
     if (board_.hole(from) != 1)
         return holes;
     for (int t = 1; t <= board_.holeCount(); ++t)
-        for (const JumpEntry& e : board_.layout().jumpsInto(t))
-            if (e.from == from && board_.shown(t) && board_.hole(t) == 0 && board_.hole(e.over) == 1) {
-                holes.push_back(t);
-                break;
-            }
+        if (board_.shown(t) && jump(from, t))
+            holes.push_back(t);
     return holes;
 }
 

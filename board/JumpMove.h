@@ -20,7 +20,7 @@ public:
     // The hole last picked up; 0 before the first pick-up, never cleared.
     int source() const { return source_; }
     // The jump from the register's hole into t applies right now.
-    const JumpEntry* applicable(int t) const;
+    const JumpEntry* applicable(int t) const { return jump(source_, t); }
     // The shown holes a piece in `from` could jump into now, in hole order; none when
     // `from` holds no piece.
     std::vector<int> targets(int from) const;
@@ -28,6 +28,9 @@ public:
     const JumpEntry* jumpOnDrop(int t) const { return board_.shown(t) ? applicable(t) : nullptr; }
 
 private:
+    // The jump of a piece in `from` into t, if it applies right now.
+    const JumpEntry* jump(int from, int t) const;
+
     Board& board_;
     BoardView& view_;
     int source_ = 0;

@@ -122,6 +122,15 @@ std::vector<int> PlayMode::targetsOf(int k) const
     return screenEnabled_ && board_.shown(k) ? move_.targets(k) : std::vector<int>();
 }
 
+std::vector<int> PlayMode::piecesThatCanJump() const
+{
+    std::vector<int> pieces;
+    for (int k = 1; k <= board_.holeCount(); ++k)
+        if (!targetsOf(k).empty())
+            pieces.push_back(k);
+    return pieces;
+}
+
 bool PlayMode::drop(int t)
 {
     return jumpOnDrop(t) && move_.drop(t);

@@ -45,6 +45,8 @@ public:
     std::vector<int> reachableHoles() const;
     // The shown holes the piece in k could jump into now, were it picked up.
     std::vector<int> targetsOf(int k) const;
+    // The pieces that could jump now, in hole order.
+    std::vector<int> piecesThatCanJump() const;
     // The stage being played; 0 on a board without stages.
     virtual int stageNumber() const { return 0; }
     int timeLimit() const { return timeLimit_; }

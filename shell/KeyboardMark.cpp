@@ -123,11 +123,7 @@ void KeyboardMark::reach(int k)
 void KeyboardMark::markInTurn(int direction)
 {
     modes::PlayMode& game = screen_.game();
-    std::vector<int> holes = held_ ? game.reachableHoles() : std::vector<int>();
-    if (!held_)
-        for (int k = 1; k <= game.board().holeCount(); ++k)
-            if (!game.targetsOf(k).empty())
-                holes.push_back(k);
+    std::vector<int> holes = held_ ? game.reachableHoles() : game.piecesThatCanJump();
     if (holes.empty()) {
         voice_.nothingToReach(held_ != 0);
         return;
