@@ -17,6 +17,9 @@ public:
     virtual void setHolePicture(int k, bool piece) = 0;
     virtual void showHole(int k, bool shown) = 0;
     virtual void setDragIcon(int k, DragIcon icon) = 0;
+    // A drop makes the jump of the piece in `from` over `over` into `to`, leaving
+    // `piecesLeft`: told before any hole shows it, since what a hole shows may end the game.
+    virtual void jumpMade(int from, int over, int to, int piecesLeft) = 0;
 };
 
 } // namespace hop::board

@@ -51,6 +51,7 @@ bool JumpMove::drop(int t)
         return false;
     const int from = e->from;
     const int over = e->over;
+    view_.jumpMade(from, over, t, board_.count() - 1);
     // Each write runs its whole chain (picture, recount, clear check) before the next.
     board_.setHole(t, 1);
     board_.setHole(std::min(from, over), 0);

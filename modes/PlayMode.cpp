@@ -133,7 +133,7 @@ std::vector<int> PlayMode::piecesThatCanJump() const
 
 bool PlayMode::drop(int t)
 {
-    return jumpOnDrop(t) && move_.drop(t);
+    return screenEnabled_ && move_.drop(t);
 }
 
 void PlayMode::setScreenEnabled(bool enabled)

@@ -38,9 +38,8 @@ public:
     // Mouse events, already resolved to hole numbers by the screen.
     bool pickUp(int k);
     void dragOver(int t, DragOver state);
+    // True when it made a jump; the screen is told of it (jumpMade) before any hole shows it.
     bool drop(int t);
-    // The jump a drop on t would make now, if any.
-    const board::JumpEntry* jumpOnDrop(int t) const { return screenEnabled_ ? move_.jumpOnDrop(t) : nullptr; }
     // The shown holes the piece picked up may jump into now, in hole order.
     std::vector<int> reachableHoles() const;
     // The shown holes the piece in k could jump into now, were it picked up.

@@ -1,30 +1,31 @@
 #include "shell/BoardVoice.h"
 
-#include "board/BoardLayout.h"
+#include "modes/PlayMode.h"
+#include "shell/GameControls.h"
 #include "shell/PictureCell.h"
-#include "shell/PlayScreen.h"
 
 #include <QLabel>
 #include <QStringList>
+
+#include <algorithm>
+#include <utility>
 
 namespace hop::shell {
 
 using modes::Readout;
 
-BoardVoice::BoardVoice(PlayScreen& screen) : screen_(screen), announcement_(&screen)
+BoardVoice::BoardVoice(QWidget& screen, const modes::PlayMode& game, const std::vector<PictureCell*>& holes,
+                       const GameControls& controls, std::function<void(int)> press)
+    : game_(game), holes_(holes), controls_(controls), press_(std::move(press)), announcement_(&screen)
 {
-    for (const ControlEntry& entry : screen_.layout().controls)
-        if (entry.captionOf)
-            if (auto* caption = screen_.control<QLabel>(entry.name))
-                keepFromScreenReaders(caption);
+    for (const auto& [readout, caption] : controls_.captions())
+        if (caption)
+            keepFromScreenReaders(caption);
 }
 
-QLabel* BoardVoice::captionOf(Readout readout) const
+bool BoardVoice::pieceUp() const
 {
-    for (const ControlEntry& entry : screen_.layout().controls)
-        if (entry.captionOf == readout)
-            return screen_.control<QLabel>(entry.name);
-    return nullptr;
+    return std::any_of(holes_.begin(), holes_.end(), [](const PictureCell* cell) { return cell->hint() == PictureCell::Hint::Held; });
 }
 
 // What matters first and in few words, since the next key cuts a screen reader short; in
@@ -32,23 +33,21 @@ QLabel* BoardVoice::captionOf(Readout readout) const
 // "Chinese letter").
 QString BoardVoice::holeName(int k) const
 {
-    const modes::PlayMode& game = screen_.game();
     const QString number = QString::number(k);
-    switch (screen_.hole(k)->hint()) {
+    switch (holes_[size_t(k - 1)]->hint()) {
     case PictureCell::Hint::Held: return number + QStringLiteral(" もちあげちゅう");
     case PictureCell::Hint::Target: return number + QStringLiteral(" ここへ");
     case PictureCell::Hint::None: break;
     }
-    if (game.board().hole(k) != 1)
+    if (game_.board().hole(k) != 1)
         return number + QStringLiteral(" あき");
     // With no piece up, a piece that can jump says so.
-    return number + (!screen_.keys().held() && !game.targetsOf(k).empty() ? QStringLiteral(" こま とべる")
-                                                                            : QStringLiteral(" こま"));
+    return number + (!pieceUp() && !game_.targetsOf(k).empty() ? QStringLiteral(" こま とべる") : QStringLiteral(" こま"));
 }
 
 void BoardVoice::pressHole(int k)
 {
-    screen_.keys().activate(k);
+    press_(k);
 }
 
 void BoardVoice::pickedUp(const std::vector<int>& reachable)
@@ -66,14 +65,10 @@ void BoardVoice::putBack(int k)
     announcement_.say(QStringLiteral("%1 に もどしました").arg(k));
 }
 
-void BoardVoice::jumped(const board::JumpEntry& jump, int to, int piecesLeft)
+void BoardVoice::jumped(int from, int over, int to, int piecesLeft)
 {
     // The count first: it alone tells that the jump was made.
-    announcement_.say(QStringLiteral("のこり %4。%1 から %2 へ、%3 を とびこえました")
-                           .arg(jump.from)
-                           .arg(to)
-                           .arg(jump.over)
-                           .arg(piecesLeft));
+    announcement_.say(QStringLiteral("のこり %4。%1 から %2 へ、%3 を とびこえました").arg(from).arg(to).arg(over).arg(piecesLeft));
 }
 
 void BoardVoice::sayHole(int k)
@@ -88,9 +83,8 @@ void BoardVoice::nothingToReach(bool pieceUp)
 
 void BoardVoice::tellState()
 {
-    const modes::PlayMode& game = screen_.game();
-    QString words = QStringLiteral("のこり %1 びょう、こま %2").arg(game.timeLeft()).arg(game.board().count());
-    if (const int stage = game.stageNumber())
+    QString words = QStringLiteral("のこり %1 びょう、こま %2").arg(game_.timeLeft()).arg(game_.board().count());
+    if (const int stage = game_.stageNumber())
         words += QStringLiteral("、ステージ %1").arg(stage);
     announcement_.say(words);
 }
@@ -113,8 +107,8 @@ const QString& BoardVoice::lastSaid() const
 
 void BoardVoice::readoutShown(Readout readout)
 {
-    QLabel* label = screen_.controls().readout(readout);
-    if (QLabel* caption = captionOf(readout); caption && label)
+    QLabel* label = controls_.readout(readout);
+    if (QLabel* caption = controls_.caption(readout); caption && label)
         label->setAccessibleName(caption->text() + label->text());
 }
 
@@ -125,7 +119,8 @@ void BoardVoice::holeStateShown(int)
 
 void BoardVoice::refreshNames()
 {
-    for (int k = 1; PictureCell* cell = screen_.hole(k); ++k) {
+    for (int k = 1; k <= int(holes_.size()); ++k) {
+        PictureCell* cell = holes_[size_t(k - 1)];
         const QString name = holeName(k);
         if (told_.size() < size_t(k))
             told_.resize(size_t(k));

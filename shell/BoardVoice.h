@@ -5,21 +5,24 @@
 #include "modes/ScreenPort.h"
 #include "shell/Accessibility.h"
 
+#include <functional>
 #include <vector>
 
-namespace hop::board {
-struct JumpEntry;
+namespace hop::modes {
+class PlayMode;
 }
-
-class QLabel;
 
 namespace hop::shell {
 
-class PlayScreen;
+class GameControls;
+class PictureCell;
 
 class BoardVoice : public HoleVoice {
 public:
-    explicit BoardVoice(PlayScreen& screen);
+    // Speaks of `game` on `screen`, whose hole k is `holes[k - 1]` and whose readouts and
+    // captions are `controls`; a screen reader's press on a hole goes to `press`.
+    BoardVoice(QWidget& screen, const modes::PlayMode& game, const std::vector<PictureCell*>& holes,
+               const GameControls& controls, std::function<void(int)> press);
 
     QString holeName(int k) const override;
     void pressHole(int k) override;
@@ -28,7 +31,7 @@ public:
     void pickedUp(const std::vector<int>& reachable);
     void putBack(int k);
     // Said before the drop runs: a drop may end the game with a message and a new board.
-    void jumped(const board::JumpEntry& jump, int to, int piecesLeft);
+    void jumped(int from, int over, int to, int piecesLeft);
     // The hole the mark is on, asked for again.
     void sayHole(int k);
     // No piece can jump, or the piece up has nowhere to go.
@@ -50,9 +53,13 @@ public:
     void refreshNames();
 
 private:
-    QLabel* captionOf(modes::Readout readout) const;
+    // Whether the keyboard holds a piece up, as its hole shows.
+    bool pieceUp() const;
 
-    PlayScreen& screen_;
+    const modes::PlayMode& game_;
+    const std::vector<PictureCell*>& holes_;
+    const GameControls& controls_;
+    const std::function<void(int)> press_;
     Announcement announcement_;
     std::vector<QString> told_;  // index k - 1
 };

@@ -10,12 +10,15 @@ namespace hop::shell {
 
 namespace {
 
-void collect(const QWidget& screen, const std::vector<ControlEntry>& entries, std::map<GameRole, QObject*>& into)
+void collect(const QWidget& screen, const std::vector<ControlEntry>& entries, std::map<GameRole, QObject*>& into,
+             std::map<modes::Readout, QLabel*>& captions)
 {
     for (const ControlEntry& entry : entries) {
         if (!std::holds_alternative<std::monostate>(entry.role))
             into[entry.role] = screen.findChild<QObject*>(entry.name);
-        collect(screen, entry.children, into);
+        if (entry.captionOf)
+            captions[*entry.captionOf] = screen.findChild<QLabel*>(entry.name);
+        collect(screen, entry.children, into, captions);
     }
 }
 
@@ -23,7 +26,7 @@ void collect(const QWidget& screen, const std::vector<ControlEntry>& entries, st
 
 GameControls::GameControls(const QWidget& screen, const ScreenLayout& layout)
 {
-    collect(screen, layout.controls, byRole_);
+    collect(screen, layout.controls, byRole_, captions_);
 }
 
 QObject* GameControls::find(const GameRole& role) const
@@ -50,6 +53,12 @@ QWidget* GameControls::overlay(modes::Overlay overlay) const
 QTimer* GameControls::timer(modes::TimerId timer) const
 {
     return qobject_cast<QTimer*>(find(timer));
+}
+
+QLabel* GameControls::caption(modes::Readout readout) const
+{
+    const auto it = captions_.find(readout);
+    return it == captions_.end() ? nullptr : it->second;
 }
 
 } // namespace hop::shell

@@ -24,11 +24,15 @@ public:
     QPushButton* button(modes::Button button) const;
     QWidget* overlay(modes::Overlay overlay) const;
     QTimer* timer(modes::TimerId timer) const;
+    // The label that names a readout, read with it.
+    QLabel* caption(modes::Readout readout) const;
+    const std::map<modes::Readout, QLabel*>& captions() const { return captions_; }
 
 private:
     QObject* find(const GameRole& role) const;
 
     std::map<GameRole, QObject*> byRole_;
+    std::map<modes::Readout, QLabel*> captions_;
 };
 
 } // namespace hop::shell

@@ -1,14 +1,15 @@
 // The keys act only where the game gives them no other meaning.
 #include "shell/KeyboardMark.h"
 
+#include "modes/PlayMode.h"
 #include "shell/BoardVoice.h"
 #include "shell/PictureCell.h"
-#include "shell/PlayScreen.h"
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace hop::shell {
 
@@ -32,7 +33,11 @@ quint64 struckAt(const QKeyEvent& event)
 
 } // namespace
 
-KeyboardMark::KeyboardMark(PlayScreen& screen, BoardVoice& voice) : screen_(screen), voice_(voice) {}
+KeyboardMark::KeyboardMark(QWidget& screen, modes::PlayMode& game, const std::vector<PictureCell*>& holes,
+                           BoardVoice& voice, std::function<bool()> boardOpen)
+    : screen_(screen), game_(game), holes_(holes), voice_(voice), boardOpen_(std::move(boardOpen))
+{
+}
 
 bool KeyboardMark::key(KeyAction action, const QKeyEvent& event)
 {
@@ -44,9 +49,9 @@ bool KeyboardMark::key(KeyAction action, const QKeyEvent& event)
         voice_.tellState();
         return true;
     }
-    if (!screen_.boardOpen())
+    if (!boardOpen_())
         return false;
-    const board::Board& board = screen_.game().board();
+    const board::Board& board = game_.board();
     auto arrow = [&](Arrow a) {
         const int next = mark_ ? board.layout().step(mark_, a) : board.layout().centreHole();
         if (next && board.shown(next))
@@ -83,15 +88,15 @@ void KeyboardMark::setMark(int k)
     const int old = mark_;
     mark_ = k;
     if (old)
-        screen_.hole(old)->setKeyMark(false);
-    screen_.hole(k)->setKeyMark(true);
+        hole(old)->setKeyMark(false);
+    hole(k)->setKeyMark(true);
     // The focus goes with the mark, so a screen reader reads each hole as it is reached.
-    screen_.hole(k)->setFocus(Qt::OtherFocusReason);
+    hole(k)->setFocus(Qt::OtherFocusReason);
     // A held piece carried across the board gets the feedback a pointer would.
     if (held_) {
         if (old)
-            screen_.game().dragOver(old, DragOver::Leave);
-        screen_.game().dragOver(k, DragOver::Enter);
+            game_.dragOver(old, DragOver::Leave);
+        game_.dragOver(k, DragOver::Enter);
     }
 }
 
@@ -99,7 +104,7 @@ void KeyboardMark::setMark(int k)
 // on to the hole of both.
 void KeyboardMark::markHole(int digit, quint64 at)
 {
-    const board::Board& board = screen_.game().board();
+    const board::Board& board = game_.board();
     int k = digit;
     if (firstDigit_ && at - firstDigitAt_ <= kDigitPauseMs && firstDigit_ * 10 + digit <= board.holeCount())
         k = firstDigit_ * 10 + digit;
@@ -122,8 +127,7 @@ void KeyboardMark::reach(int k)
 // Without a piece up, the pieces that can jump; with one, the holes it can jump into.
 void KeyboardMark::markInTurn(int direction)
 {
-    modes::PlayMode& game = screen_.game();
-    std::vector<int> holes = held_ ? game.reachableHoles() : game.piecesThatCanJump();
+    std::vector<int> holes = held_ ? game_.reachableHoles() : game_.piecesThatCanJump();
     if (holes.empty()) {
         voice_.nothingToReach(held_ != 0);
         return;
@@ -138,32 +142,29 @@ void KeyboardMark::markInTurn(int direction)
 
 void KeyboardMark::activate(int k)
 {
-    modes::PlayMode& game = screen_.game();
-    if (!screen_.boardOpen() || !game.board().shown(k))
+    if (!boardOpen_() || !game_.board().shown(k))
         return;
     setMark(k);
     if (held_) {
         const int source = held_;
         letGo();
         // As a release over hole k: a drop that jumps may end the game; any other changes nothing.
-        if (game.jumpOnDrop(k)) {
-            screen_.dropOn(k);
+        if (game_.drop(k))
             return;
-        }
-        if (k == source || game.board().hole(k) != 1) {
+        if (k == source || game_.board().hole(k) != 1) {
             voice_.putBack(source);
             return;
         }
     }
-    if (!game.pickUp(k))
+    if (!game_.pickUp(k))
         return;
     held_ = k;
-    screen_.hole(k)->setHint(PictureCell::Hint::Held);
+    hole(k)->setHint(PictureCell::Hint::Held);
     // Marked as the drop cursor marks them for the pointer.
-    const std::vector<int> reachable = game.reachableHoles();
+    const std::vector<int> reachable = game_.reachableHoles();
     for (int t : reachable)
-        screen_.hole(t)->setHint(PictureCell::Hint::Target);
-    game.dragOver(k, DragOver::Enter);
+        hole(t)->setHint(PictureCell::Hint::Target);
+    game_.dragOver(k, DragOver::Enter);
     voice_.refreshNames();
     voice_.pickedUp(reachable);
 }
@@ -174,7 +175,7 @@ void KeyboardMark::putBack()
     letGo();
     // As the pointer leaving the hole it is over before a release away from every hole.
     if (source && mark_)
-        screen_.game().dragOver(mark_, DragOver::Leave);
+        game_.dragOver(mark_, DragOver::Leave);
     if (source)
         voice_.putBack(source);
 }
@@ -184,7 +185,7 @@ void KeyboardMark::letGo()
     if (!held_)
         return;
     held_ = 0;
-    for (int k = 1; PictureCell* cell = screen_.hole(k); ++k)
+    for (PictureCell* cell : holes_)
         cell->setHint(PictureCell::Hint::None);
     voice_.refreshNames();
 }
@@ -195,7 +196,7 @@ void KeyboardMark::leaveBoard()
         putBack();
     if (!mark_)
         return;
-    PictureCell* cell = screen_.hole(mark_);
+    PictureCell* cell = hole(mark_);
     mark_ = 0;
     cell->setKeyMark(false);
     // Off the board the keyboard rests on the screen itself, named for its mode, until

@@ -8,16 +8,27 @@
 
 #include <QtGlobal>
 
+#include <functional>
+#include <vector>
+
 class QKeyEvent;
+class QWidget;
+
+namespace hop::modes {
+class PlayMode;
+}
 
 namespace hop::shell {
 
 class BoardVoice;
-class PlayScreen;
+class PictureCell;
 
 class KeyboardMark {
 public:
-    KeyboardMark(PlayScreen& screen, BoardVoice& voice);
+    // The keys play `game` on the cells of `holes` (hole k at k - 1), while `boardOpen`
+    // says they may; off the board the keyboard rests on `screen`.
+    KeyboardMark(QWidget& screen, modes::PlayMode& game, const std::vector<PictureCell*>& holes, BoardVoice& voice,
+                 std::function<bool()> boardOpen);
 
     // A key on the board; true when the board took it.
     bool key(KeyAction action, const QKeyEvent& event);
@@ -38,8 +49,13 @@ private:
     void reach(int k);
     void markInTurn(int direction);
 
-    PlayScreen& screen_;
+    PictureCell* hole(int k) const { return holes_[size_t(k - 1)]; }
+
+    QWidget& screen_;
+    modes::PlayMode& game_;
+    const std::vector<PictureCell*>& holes_;
     BoardVoice& voice_;
+    const std::function<bool()> boardOpen_;
     int mark_ = 0;
     int held_ = 0;
     // A first digit that may begin a two-digit hole number, and when it was typed.

@@ -28,12 +28,12 @@ using board::DragIcon;
 using board::DragOver;
 
 PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource random, Pace clock)
-    : Screen(faceOf(mode).layout()), mode_(mode), sounds_(sounds), controls_(*this, layout())
+    : Screen(faceOf(mode).layout()), mode_(mode), sounds_(sounds), controls_(*this, layout()),
+      game_(makeGame(mode, *this, std::move(random), clock))
 {
     setSpokenName(spokenNameOf(mode) + clockNote(clock));
     setWindowTitle(windowTitle() + clockNote(clock));
     buildHoles();
-    game_ = makeGame(mode, *this, std::move(random), clock);
     connectControls();
     const int scale = pictureScale(this);
     dragCursor_ = resources::makeCursor(resources::dragCursor(scale));
@@ -287,11 +287,9 @@ bool PlayScreen::boardOpen() const
     return !(panel && panel->isVisible());
 }
 
-void PlayScreen::dropOn(int t)
+void PlayScreen::jumpMade(int from, int over, int to, int piecesLeft)
 {
-    if (const board::JumpEntry* jump = game_->jumpOnDrop(t))
-        voice_.jumped(*jump, t, game_->board().count() - 1);
-    game_->drop(t);
+    voice_.jumped(from, over, to, piecesLeft);
 }
 
 void PlayScreen::keyPressEvent(QKeyEvent* event)
@@ -394,7 +392,7 @@ void PlayScreen::release(QMouseEvent* event)
     endDrag();
     // The drop may end the game, show a message, or close this screen: nothing follows it.
     if (t)
-        dropOn(t);
+        game_->drop(t);
 }
 
 void PlayScreen::mouseMoveEvent(QMouseEvent* event)

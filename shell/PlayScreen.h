@@ -50,8 +50,6 @@ public:
     int holeNumber(const QWidget* cell) const;
     // Whether a key or a screen reader may play on the board now.
     bool boardOpen() const;
-    // The drop of a release or a key; a move is told to a screen reader before it runs.
-    void dropOn(int t);
 
     // ScreenPort
     void showReadout(modes::Readout readout, int value) override;
@@ -59,6 +57,7 @@ public:
     void setHolePicture(int k, bool piece) override;
     void showHole(int k, bool shown) override;
     void setDragIcon(int k, board::DragIcon icon) override;
+    void jumpMade(int from, int over, int to, int piecesLeft) override;
     void setButtonEnabled(modes::Button button, bool enabled) override;
     void showOverlay(modes::Overlay overlay, bool shown) override;
     void setScreenEnabled(bool enabled) override;
@@ -94,8 +93,8 @@ private:
     modes::Mode mode_;
     resources::SoundBoard& sounds_;
     GameControls controls_;
-    std::unique_ptr<modes::PlayMode> game_;
     std::vector<PictureCell*> holes_;   // index k - 1
+    std::unique_ptr<modes::PlayMode> game_;
     std::vector<QLabel*> holeStates_;   // index k - 1
     std::vector<board::DragIcon> icons_;
     SteadyTimer* countdown_ = nullptr;  // drives the countdown timer
@@ -106,8 +105,8 @@ private:
     bool overrideCursor_ = false;
     int dragSource_ = 0;
     int over_ = 0;
-    BoardVoice voice_{*this};
-    KeyboardMark keys_{*this, voice_};
+    BoardVoice voice_{*this, *game_, holes_, controls_, [this](int k) { keys_.activate(k); }};
+    KeyboardMark keys_{*this, *game_, holes_, voice_, [this] { return boardOpen(); }};
 };
 
 } // namespace hop::shell

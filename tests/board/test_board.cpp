@@ -95,7 +95,10 @@ void checkEverySourceAndTarget(const BoardLayout& layout, const std::vector<std:
                     continue;
                 }
                 const int lo = std::min(s, j->over), hi = std::max(s, j->over);
-                EXPECT_EQ(rig.port.log, (std::vector<std::string>{"picture " + std::to_string(t) + " 1",
+                // The jump is told first: what a hole shows may end the game.
+                const std::string told = "jump " + std::to_string(s) + " " + std::to_string(j->over) + " " + std::to_string(t);
+                EXPECT_EQ(rig.port.log, (std::vector<std::string>{told + " " + std::to_string(c - 1),
+                                                                  "picture " + std::to_string(t) + " 1",
                                                                   "picture " + std::to_string(lo) + " 0",
                                                                   "picture " + std::to_string(hi) + " 0"}));
                 EXPECT_EQ(rig.counts, (std::vector<int>{c + 1, c, c - 1}));

@@ -30,7 +30,7 @@ public:
     bool screenEnabled = true;
     Timer timers[3];
 
-    // Everything in order: "sound 001.wav", "message ...", "beep", "picture 5 1", "show 3 1", "close".
+    // Everything in order: "sound 001.wav", "message ...", "beep", "picture 5 1", "show 3 1", "jump 4 2 1 19", "close".
     std::vector<std::string> log;
     std::map<Readout, int> writes;  // how often each readout changed
     std::vector<std::string> messages;
@@ -82,6 +82,10 @@ public:
         log.push_back("show " + std::to_string(k) + (shown ? " 1" : " 0"));
     }
     void setDragIcon(int k, DragIcon icon) override { dragIcon.at(size_t(k)) = icon; }
+    void jumpMade(int from, int over, int to, int left) override
+    {
+        log.push_back("jump " + std::to_string(from) + " " + std::to_string(over) + " " + std::to_string(to) + " " + std::to_string(left));
+    }
     void showOverlay(Overlay o, bool v) override { overlay[o] = v; }
     void setButtonEnabled(Button b, bool e) override { enabled[b] = e; }
     void setScreenEnabled(bool e) override { screenEnabled = e; }
