@@ -14,7 +14,6 @@
 //
 // Prints one row a stage: moves, keys on the clock, the modelled seconds, and the limit on
 // the normal and on the slower clock.
-#include "TestSeam.h"
 #include "BenchSupport.h"
 #include "board/Solver.h"
 #include "modes/Rules.h"
@@ -193,14 +192,11 @@ int main(int argc, char** argv)
     bench::enterGameDir(HOPSTONE_GAME_DIR);
     QApplication app(argc, argv);
     shell::setUpApplication();
-    TestSeam::setMessageHook([](const QString&) {});
     const Rules& rules = rulesFor(Mode::Stages);
     Stage worst[kLastStage + 1];
     int worstDraw = 0;
     for (int draw = 1; draw < kRetestStage; ++draw) {
-        shell::Shell shell;
-        TestSeam::setMuted(shell.sounds(), true);
-        TestSeam::setRandomSource(shell, [draw] { return (draw + 0.2f) / 7.0f; });
+        shell::Shell shell(Pace::Normal, {.random = [draw] { return (draw + 0.2f) / 7.0f; }, .sound = {false}, .message = [](const QString&, QWidget*) {}});
         shell.start();
         shell.title()->close();
         QCoreApplication::processEvents();

@@ -19,7 +19,6 @@
 //
 // Options: --ticks N (default 120, the whole countdown; 10 is a quick run)  --muted  --plain
 // Prints "tick=k offset_ms=... from_first_ms=..." per tick, then a summary line "countdown ...".
-#include "TestSeam.h"
 #include "BenchSupport.h"
 #include "shell/Application.h"
 #include "shell/Messages.h"
@@ -119,10 +118,8 @@ int main(int argc, char** argv)
     hop::shell::setUpApplication();
     // The 120th tick is the time-up; its message is acknowledged at once so the run ends by itself.
     QStringList messages;
-    TestSeam::setMessageHook([&messages](const QString& text) { messages.append(text); });
 
-    shell::Shell shell;
-    TestSeam::setMuted(shell.sounds(), muted);
+    shell::Shell shell(Pace::Normal, {.sound = {!muted}, .message = [&messages](const QString& text, QWidget*) { messages.append(text); }});
     QWidget plainWindow;
     QTimer plainTimer;
     QEventLoop loop;
@@ -200,6 +197,5 @@ int main(int argc, char** argv)
                 plain ? "plain_qtimer" : "game_timer2", offsets.size(), maxAbs, sumO / n, sorted[sorted.size() / 2], sorted.front(), sorted.back(), slope,
                 slope * (n - 1), outside, maxAbsFromFirst, ms(watcher->start - watcher->lastRevealTick) * 1e3,
                 static_cast<long long>(messages.size()));
-    TestSeam::setMessageHook({});
     return 0;
 }

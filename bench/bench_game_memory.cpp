@@ -17,7 +17,6 @@
 //          --picture FILE  instead of the game: Board A opened once with FILE as both its
 //                   pictures (any message acknowledged), printed as "picture ...".
 // Prints lines "stage=<name> maxrss_kb=<n>" and a final "game maxrss_kb=... cleared=0|1".
-#include "TestSeam.h"
 #include "BenchSupport.h"
 #include "shell/Application.h"
 #include "board/BoardLayout.h"
@@ -157,6 +156,9 @@ bool openAndClose(shell::Shell& shell, int count)
 
 } // namespace
 
+// The last message shown, acknowledged at once.
+QString said;
+
 // A game folder of its own, where both pictures are the file.
 bool openWithPicture(shell::Shell& shell, const char* file, QTemporaryDir* folder)
 {
@@ -165,8 +167,7 @@ bool openWithPicture(shell::Shell& shell, const char* file, QTemporaryDir* folde
     for (const char* name : {"back.kzt", "koma.kzt"})
         QFile::copy(QString::fromLocal8Bit(file), folder->filePath(QString::fromUtf8(name)));
     QDir::setCurrent(folder->path());
-    QString said;
-    TestSeam::setMessageHook([&](const QString& text) { said = text; });
+    said.clear();
     const bool ok = openAndClose(shell, 1);
     std::printf("picture maxrss_kb=%ld opened=%d message=\"%s\"\n", maxRssKb(), said.isEmpty() ? 1 : 0,
                 qPrintable(said.simplified()));
@@ -191,21 +192,18 @@ int main(int argc, char** argv)
 
     if (argc == 3 && qstrcmp(argv[1], "--picture") == 0) {
         QTemporaryDir folder;
-        shell::Shell shell;
-        TestSeam::setMuted(shell.sounds(), true);
+        shell::Shell shell(Pace::Normal, {.sound = {false}, .message = [](const QString& text, QWidget*) { said = text; }});
         return openWithPicture(shell, argv[2], &folder) ? 0 : 1;
     }
     if (const int openings = argument(argc, argv, "--openings", 0)) {
-        shell::Shell shell;
-        TestSeam::setMuted(shell.sounds(), muted);
+        shell::Shell shell(Pace::Normal, {.sound = {!muted}});
         return openAndClose(shell, openings) ? 0 : 1;
     }
 
     int messages = 0;
     bool ok = false;
     {
-        shell::Shell shell;
-        TestSeam::setMuted(shell.sounds(), muted);
+        shell::Shell shell(Pace::Normal, {.sound = {!muted}});
         ok = playOneGame(shell, &messages);
         if (smaps)
             printResidentMappings();

@@ -16,7 +16,6 @@
 // cells and the pieces-left label, the only things a drop changes on screen.
 //
 // Options: --games N (default 10)  --muted
-#include "TestSeam.h"
 #include "BenchSupport.h"
 #include "shell/Application.h"
 #include "board/BoardLayout.h"
@@ -210,8 +209,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     hop::shell::setUpApplication();
 
-    shell::Shell shell;
-    TestSeam::setMuted(shell.sounds(), muted);
+    shell::Shell shell(Pace::Normal, {.sound = {!muted}});
     shell.start();
     if (!shell.title() || !QTest::qWaitForWindowExposed(shell.title())) {
         failed("the title did not show");

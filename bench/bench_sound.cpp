@@ -166,9 +166,8 @@ void visits(int count)
         if (i == 10)
             afterTen = heapBytes();
     }
-    std::printf("visits count=%d heap_after_10_kb=%ld heap_after_%d_kb=%ld growth_kb=%ld log_entries=%lld\n", count,
-                afterTen / 1024, count, heapBytes() / 1024, (heapBytes() - afterTen) / 1024,
-                static_cast<long long>(shell.sounds().log().size()));
+    std::printf("visits count=%d heap_after_10_kb=%ld heap_after_%d_kb=%ld growth_kb=%ld\n", count,
+                afterTen / 1024, count, heapBytes() / 1024, (heapBytes() - afterTen) / 1024);
 }
 
 long rssKb()

@@ -8,10 +8,6 @@
 
 #include <vector>
 
-namespace hop {
-struct TestSeam;
-}
-
 namespace hop::modes {
 
 using board::DragOver;
@@ -82,8 +78,6 @@ protected:
     board::Cell revealCount_;
 
 private:
-    friend struct hop::TestSeam;
-
     void timeUpCheck(int timeLeft);
 
     bool screenEnabled_ = true;

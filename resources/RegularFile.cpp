@@ -2,11 +2,8 @@
 // they will open or how far they will read.
 #include "resources/RegularFile.h"
 
-#include "TestSeam.h"
-
 #include <QStringDecoder>
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,12 +12,8 @@ namespace hop::resources {
 
 namespace {
 
-std::atomic<void (*)()> readStall{nullptr};
-
 ssize_t readSome(int fd, void* into, std::size_t bytes, off_t at)
 {
-    if (void (*stall)() = readStall.load())
-        stall();
     ssize_t got;
     do
         got = at < 0 ? ::read(fd, into, bytes) : ::pread(fd, into, bytes, at);
@@ -146,8 +139,3 @@ QString currentFolderForDisplay()
 }
 
 } // namespace hop::resources
-
-void hop::TestSeam::setReadStall(void (*stall)())
-{
-    resources::readStall.store(stall);
-}

@@ -5,7 +5,6 @@
 // waits for it, and a reader holds nothing but its file and the way back.
 #include "resources/SoundBoard.h"
 
-#include "TestSeam.h"
 #include "resources/PulsePlayer.h"
 #include "resources/RegularFile.h"
 #include "resources/WaveFile.h"
@@ -211,17 +210,17 @@ private:
     std::thread thread_;
 };
 
-SoundBoard::SoundBoard(QObject* parent) : QObject(parent) {}
+SoundBoard::SoundBoard(SoundOutput output, QObject* parent) : QObject(parent), output_(std::move(output)) {}
 
 SoundBoard::~SoundBoard() = default;
 
 void SoundBoard::play(const QString& fileName)
 {
-    if (log_.size() >= 2 * kLogLimit)
-        log_.erase(log_.begin(), log_.end() - kLogLimit);
-    log_.append(fileName);
-    if (muted_)
+    if (!output_.device) {
+        if (output_.asked)
+            output_.asked(fileName);
         return;
+    }
     if (!path_) {
         try {
             path_ = std::make_unique<SoundPath>();
@@ -229,20 +228,10 @@ void SoundBoard::play(const QString& fileName)
             return;  // no thread to be had: silent, and the next sound asks again
         }
     }
-    if (startHook_)
-        startHook_(fileName);
+    if (output_.asked)
+        output_.asked(fileName);
     // The name goes to the system as it is, looked up in the folder the game stands in.
     path_->request(QFile::encodeName(fileName));
 }
 
 } // namespace hop::resources
-
-void hop::TestSeam::setMuted(resources::SoundBoard& sounds, bool muted)
-{
-    sounds.muted_ = muted;
-}
-
-void hop::TestSeam::onSoundStart(resources::SoundBoard& sounds, std::function<void(const QString& file)> hook)
-{
-    sounds.startHook_ = std::move(hook);
-}

@@ -3,7 +3,6 @@
 
 #include "shell/Accessibility.h"
 
-#include "TestSeam.h"
 #include "modes/Texts.h"
 #include "shell/ScreenBuilder.h"
 
@@ -20,11 +19,6 @@
 namespace hop::shell {
 
 namespace {
-std::function<void(const QString&)>& hook()
-{
-    static std::function<void(const QString&)> h;
-    return h;
-}
 // The window manager writes the caption in its own title font, often bold and larger
 // than the game's, between its buttons (an icon, minimize, maximize, close); a box
 // narrower than all that shows the caption cut.
@@ -49,10 +43,6 @@ QString displayText(const QString& text)
 
 void showMessage(const QString& text, QWidget* owner)
 {
-    if (hook()) {
-        hook()(text);
-        return;
-    }
     // A screen that ignores input still lets its own boxes through (see Screen).
     // Held by a guard: should the owner go while the box is up, the box goes with it.
     QPointer<QMessageBox> box = new QMessageBox(owner);
@@ -96,8 +86,3 @@ void showMessage(const QString& text, QWidget* owner)
 }
 
 } // namespace hop::shell
-
-void hop::TestSeam::setMessageHook(std::function<void(const QString& text)> h)
-{
-    shell::hook() = std::move(h);
-}

@@ -27,8 +27,8 @@ using namespace hop::modes;
 using board::DragIcon;
 using board::DragOver;
 
-PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, RandomSource random, Pace clock)
-    : Screen(faceOf(mode).layout()), mode_(mode), sounds_(sounds), controls_(*this, layout()),
+PlayScreen::PlayScreen(Mode mode, resources::SoundBoard& sounds, MessageShow message, RandomSource random, Pace clock)
+    : Screen(faceOf(mode).layout()), mode_(mode), sounds_(sounds), message_(std::move(message)), controls_(*this, layout()),
       game_(makeGame(mode, *this, std::move(random), clock))
 {
     setSpokenName(spokenNameOf(mode) + clockNote(clock));
@@ -255,7 +255,7 @@ void PlayScreen::showMessage(const std::string& text)
 {
     endDrag();
     keys_.letGo();
-    shell::showMessage(QString::fromStdString(text), this);
+    message_(QString::fromStdString(text), this);
 }
 
 void PlayScreen::beep()

@@ -7,6 +7,7 @@
 #include "shell/BoardVoice.h"
 #include "shell/GameControls.h"
 #include "shell/KeyboardMark.h"
+#include "shell/Messages.h"
 #include "shell/Screen.h"
 
 #include <QCursor>
@@ -29,7 +30,7 @@ class SteadyTimer;
 class PlayScreen : public Screen, public modes::ScreenPort {
     Q_OBJECT
 public:
-    PlayScreen(modes::Mode mode, resources::SoundBoard& sounds, modes::RandomSource random = {},
+    PlayScreen(modes::Mode mode, resources::SoundBoard& sounds, MessageShow message, modes::RandomSource random = {},
                modes::Pace clock = modes::Pace::Normal);
     ~PlayScreen() override;
 
@@ -92,6 +93,7 @@ private:
 
     modes::Mode mode_;
     resources::SoundBoard& sounds_;
+    const MessageShow message_;
     GameControls controls_;
     std::vector<PictureCell*> holes_;   // index k - 1
     std::unique_ptr<modes::PlayMode> game_;

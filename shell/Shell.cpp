@@ -2,7 +2,6 @@
 // closes one screen and opens the next within the same event.
 #include "shell/Shell.h"
 
-#include "TestSeam.h"
 #include "modes/Texts.h"
 #include "resources/BuiltinPictures.h"
 #include "shell/Application.h"
@@ -69,7 +68,11 @@ protected:
 
 } // namespace
 
-Shell::Shell(modes::Pace clock, QObject* parent) : QObject(parent), random_(modes::gameRoulette()), clock_(clock) {}
+Shell::Shell(modes::Pace clock, Surroundings surroundings, QObject* parent)
+    : QObject(parent), sounds_(std::move(surroundings.sound)), random_(std::move(surroundings.random)),
+      message_(std::move(surroundings.message)), clock_(clock)
+{
+}
 
 Shell::~Shell()
 {
@@ -113,7 +116,7 @@ void Shell::start()
         }
         // Once the title has gone, so that the hint stands alone; the menu waits for it.
         QTimer::singleShot(0, this, [this] {
-            showMessage(japaneseFontHint());
+            message_(japaneseFontHint(), nullptr);
             showMenu();
         });
     });
@@ -169,11 +172,11 @@ void Shell::openPlay(modes::Mode kind)
 {
     if (play())
         return;
-    auto* screen = new PlayScreen(kind, sounds_, random_, clock_);
+    auto* screen = new PlayScreen(kind, sounds_, message_, random_, clock_);
     QString error;
     if (!screen->load(&error)) {
         delete screen;
-        shell::showMessage(error);
+        message_(error, nullptr);
         showMenu();
         return;
     }
@@ -262,8 +265,3 @@ void Shell::openVersion()
 }
 
 } // namespace hop::shell
-
-void hop::TestSeam::setRandomSource(shell::Shell& shell, modes::RandomSource random)
-{
-    shell.random_ = std::move(random);
-}

@@ -3,25 +3,30 @@
 
 #include "modes/Roulette.h"
 #include "resources/SoundBoard.h"
+#include "shell/Messages.h"
 #include "shell/PlayScreen.h"
 #include "shell/Screen.h"
 
 #include <QObject>
 #include <QPointer>
 
-namespace hop {
-struct TestSeam;
-}
-
 namespace hop::shell {
 
 class Screen;
+
+// What a run meets outside the game, each of which a test or a benchmark may stand in
+// for: the roulette's draws, the sound device, the message boxes.
+struct Surroundings {
+    modes::RandomSource random = modes::gameRoulette();
+    resources::SoundOutput sound{};
+    MessageShow message = showMessage;
+};
 
 class Shell : public QObject {
     Q_OBJECT
 public:
     // The clock every game of this run keeps, chosen when the game is started.
-    explicit Shell(modes::Pace clock = modes::Pace::Normal, QObject* parent = nullptr);
+    explicit Shell(modes::Pace clock = modes::Pace::Normal, Surroundings surroundings = {}, QObject* parent = nullptr);
     ~Shell() override;
 
     void start();
@@ -44,16 +49,15 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    friend struct hop::TestSeam;
-
     void menuClosed();
     void offerHelp(Screen* screen);
     static void placeBeside(QWidget* window, QWidget* game);
     static Screen* open(Screen* screen) { return screen && !screen->isClosing() ? screen : nullptr; }
 
     resources::SoundBoard sounds_;
-    // One unseeded generator for the whole run.
+    // One generator for the whole run.
     modes::RandomSource random_;
+    const MessageShow message_;
     const modes::Pace clock_;
     QPointer<Screen> title_;
     QPointer<Screen> menu_;

@@ -2,7 +2,6 @@
 // audio device touched.
 #pragma once
 
-#include "TestSeam.h"
 #include "shell/Messages.h"
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
@@ -33,21 +32,26 @@ protected:
     {
         previousDir_ = QDir::currentPath();
         QDir::setCurrent(QStringLiteral(HOPSTONE_GAME_DIR));
-        TestSeam::setMessageHook([this](const QString& text) {
-            messages.append(text);
-            // A box that opens under the piece cursor would show it over the box.
-            EXPECT_FALSE(QGuiApplication::overrideCursor()) << "a message opened with a cursor set";
-        });
         newShell();
     }
 
-    // A fresh shell, as a new run of the program has.
-    void newShell(modes::Pace clock = modes::Pace::Normal)
+    // A fresh shell, as a new run of the program has; `device`: its sounds reach the sound server.
+    void newShell(modes::Pace clock = modes::Pace::Normal, bool device = false)
     {
         shell.reset();
         settle();
-        shell = std::make_unique<shell::Shell>(clock);
-        TestSeam::setMuted(shell->sounds(), true);
+        played.clear();
+        shell::Surroundings around{
+            .random = [this, drawn = modes::gameRoulette()] { return draws ? draws() : drawn(); },
+            .sound = {device, [this](const QString& file) { played.append(file), onSound ? onSound(file) : void(); }},
+            .message = [this](const QString& text, QWidget* owner) {
+                if (realBoxes)
+                    return shell::showMessage(text, owner);
+                messages.append(text);
+                // A box that opens under the piece cursor would show it over the box.
+                EXPECT_FALSE(QGuiApplication::overrideCursor()) << "a message opened with a cursor set";
+            }};
+        shell = std::make_unique<shell::Shell>(clock, std::move(around));
         QObject::connect(shell.get(), &shell::Shell::quitRequested, [this] { ++quits; });
     }
 
@@ -58,7 +62,6 @@ protected:
             QGuiApplication::restoreOverrideCursor();
         shell.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        TestSeam::setMessageHook({});
         QDir::setCurrent(previousDir_);
     }
 
@@ -109,7 +112,14 @@ protected:
     static QString text(QWidget* screen, const QString& label) { return screen->findChild<QLabel*>(label)->text(); }
 
     std::unique_ptr<shell::Shell> shell;
+    // The messages shown, each acknowledged at once unless `realBoxes` brings the boxes back.
     QStringList messages;
+    bool realBoxes = false;
+    // The sounds asked for; each told to `onSound` too.
+    QStringList played;
+    std::function<void(const QString& file)> onSound;
+    // The roulette's draws, when a test scripts them.
+    modes::RandomSource draws;
     int quits = 0;
 
 private:

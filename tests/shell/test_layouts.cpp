@@ -1,6 +1,5 @@
 // The screens as the player finds them: size, place, caption and words; every text whole
 // inside its control, every control the game writes there, and the keyboard where it should be.
-#include "TestSeam.h"
 #include "tests/shell/ShellFixture.h"
 
 #include "shell/FitLabel.h"
@@ -216,7 +215,7 @@ TEST_F(ShellTest, CountsEndAtTheRightEdgeAndThePanelCoversTheBoard)
 
 TEST_F(ShellTest, TheLastStageClosesItsScreenFromInsideItsLastDropAndTheStagesOpenAfreshAfter)
 {
-    TestSeam::setRandomSource(*shell, [] { return 3.2f / 7.0f; });
+    draws = [] { return 3.2f / 7.0f; };
     toMenu();
     shell::PlayScreen* screen = openFromMenu("Command3");
     auto& stages = screen->game();
@@ -254,7 +253,7 @@ TEST_F(ShellTest, TheLastStageClosesItsScreenFromInsideItsLastDropAndTheStagesOp
 // board's screen, never on a button gone with the roulette.
 TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnTheBoardsScreen)
 {
-    TestSeam::setRandomSource(*shell, [] { return 3.2f / 7.0f; });
+    draws = [] { return 3.2f / 7.0f; };
     toMenu();
     shell::PlayScreen* screen = openFromMenu("Command3");
     auto& stages = screen->game();

@@ -1,7 +1,6 @@
 // The real screens as a player uses them: which screen is open and which sound started
 // after each event, a drag watched through its cursor; and the game clock's timetable on a
 // clock of the test's own.
-#include "TestSeam.h"
 #include "modes/StageGame.h"
 #include "resources/BuiltinPictures.h"
 #include "shell/SteadyTimer.h"
@@ -65,7 +64,7 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
     settle();
     EXPECT_FALSE(shell->title());
     ASSERT_TRUE(shell->menu());
-    EXPECT_EQ(shell->sounds().log(), (QStringList{"op.wav", "001.wav"}));
+    EXPECT_EQ(played, (QStringList{"op.wav", "001.wav"}));
     KeyBridge bridge;  // a screen reader started after the game
     qApp->installEventFilter(&bridge);
     QAccessible::setActive(true);
@@ -79,7 +78,7 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
     const struct { const char* button; int holes, from, to, clockMs; } modes[] = {{"Command1", 21, 4, 1, 1000}, {"Command2", 23, 7, 1, 980}, {"Command3", 21, 8, 10, 1000}};
     for (const auto& m : modes) {
         SCOPED_TRACE(m.button);
-        shell->sounds().clearLog();
+        played.clear();
         const QString name = button(shell->menu(), m.button)->text();
         shell::PlayScreen* screen = openFromMenu(m.button);
         ASSERT_TRUE(screen);
@@ -101,14 +100,14 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
         QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, m.to));
         ASSERT_EQ(screen->game().board().hole(m.to), 1) << "the move was made";
         QTest::mouseClick(button(screen, "Command2"), Qt::LeftButton);
-        EXPECT_EQ(shell->sounds().log(), QStringList(4 + m.holes, "001.wav"))
+        EXPECT_EQ(played, QStringList(4 + m.holes, "001.wav"))
             << "the menu button, START, each hole of the reveal, each second; moves and Giveup are silent";
         closeBox(screen);
         closeBox(screen);  // a second close of a closing screen runs no second close step
         settle();
         EXPECT_FALSE(shell->play());
         ASSERT_TRUE(shell->menu());
-        EXPECT_EQ(shell->sounds().log().size(), 5 + m.holes);
+        EXPECT_EQ(played.size(), 5 + m.holes);
     }
     EXPECT_EQ(quits, 0) << "a transition never ends the program";
     EXPECT_TRUE(messages.isEmpty());
@@ -117,7 +116,7 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
 TEST_F(ShellTest, TheVersionWindowHoldsTheMenuUntilEnterOrEscapeAndTheMenuEndsTheProgram)
 {
     toMenu();
-    shell->sounds().clearLog();
+    played.clear();
     // The menu keeps its look while the version window holds it.
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
         QTest::mouseClick(button(shell->menu(), "Command4"), Qt::LeftButton);
@@ -158,10 +157,10 @@ TEST_F(ShellTest, TheVersionWindowHoldsTheMenuUntilEnterOrEscapeAndTheMenuEndsTh
         EXPECT_EQ(QApplication::focusWidget(), button(shell->menu(), "Command4")) << "the keyboard carries on";
         EXPECT_FALSE(stateOf(button(shell->menu(), "Command1")).disabled);
     }
-    EXPECT_EQ(shell->sounds().log(), QStringList(2, "001.wav")) << "the version window itself is silent";
+    EXPECT_EQ(played, QStringList(2, "001.wav")) << "the version window itself is silent";
     QTest::mouseClick(button(shell->menu(), "Command5"), Qt::LeftButton);
     EXPECT_EQ(quits, 1);
-    EXPECT_EQ(shell->sounds().log().size(), 3);
+    EXPECT_EQ(played.size(), 3);
     closeBox(shell->menu());
     settle();
     EXPECT_EQ(quits, 2) << "closing the menu ends the program too";
@@ -204,7 +203,7 @@ TEST_F(ShellTest, F1OpensOneHelpWindowBesideTheGameWithTheMasteryTopic)
     EXPECT_EQ(shell->help(), help) << "still one window";
     QTest::keyClick(help->findChild<QTextBrowser*>(), Qt::Key_Escape);
     EXPECT_FALSE(help->isVisible());
-    EXPECT_EQ(shell->sounds().log().size(), 3) << "help is silent";
+    EXPECT_EQ(played.size(), 3) << "help is silent";
 }
 
 TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
@@ -238,9 +237,11 @@ TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
     EXPECT_TRUE(screen->hole(1)->hasPicture());
     EXPECT_FALSE(screen->hole(2)->hasPicture());
 
-    // 18 over 13 into 9 lies straight on the drawing but is no jump; nor is a drop on
-    // itself or outside every hole; an empty hole starts no drag.
-    TestSeam::board(screen->game()).setHole(9, 0);
+    // With 9 jumped out (over 5 into 2), 18 over 13 into 9 lies straight on the drawing but
+    // is no jump; nor is a drop on itself or outside every hole; an empty hole starts no drag.
+    QTest::mousePress(screen->hole(9), Qt::LeftButton);
+    QTest::mouseMove(screen, centreOf(screen, 2));
+    QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, 2));
     for (const QPoint to : {centreOf(screen, 9), centreOf(screen, 18), QPoint(screen->width() - 3, 3)}) {
         QTest::mousePress(screen->hole(18), Qt::LeftButton);
         QTest::mouseMove(screen, to);
@@ -268,7 +269,7 @@ TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
 TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHolesAndTheMoves)
 {
     toMenu();
-    shell->sounds().clearLog();
+    played.clear();
     auto key = [](Qt::Key k) {
         QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(focus ? focus : QApplication::activeWindow(), k);
@@ -360,7 +361,7 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
         }
     }
     EXPECT_EQ(messages, QStringList{"クリア！おめでとう。"});
-    EXPECT_EQ(shell->sounds().log(), QStringList(23, "001.wav")) << "the menu button, START and the reveal";
+    EXPECT_EQ(played, QStringList(23, "001.wav")) << "the menu button, START and the reveal";
     EXPECT_EQ(screen->keyMark(), 0) << "the mark left the hidden board";
     EXPECT_EQ(screen->voice().lastSaid(), "") << "nothing is said of a board played out";
     key(Qt::Key_Down);

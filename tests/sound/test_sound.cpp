@@ -1,6 +1,5 @@
 // Sounds as a player hears them: every start against a real sound server, its
 // null sink's monitor recorded and cut into bursts.
-#include "TestSeam.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/sound/SoundServer.h"
 
@@ -20,6 +19,7 @@
 #include <thread>
 #include <tuple>
 
+#include <dlfcn.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -28,6 +28,34 @@
 using namespace hop;
 using namespace hop::test;
 using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A disk that stops answering: while `stalled` names a folder, a read of a file in it never
+// returns, and `stuck` counts the readers it holds.
+std::atomic<const char*> stalled = nullptr;
+std::atomic<int> stuck = 0;
+
+template <class Read, class... Args>
+ssize_t readUnlessStalled(const char* name, int fd, Args... args)
+{
+    if (const char* folder = stalled.load()) {
+        char path[4096];
+        const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+        if (n > 0 && std::string_view(path, std::size_t(n)).starts_with(folder))
+            for (++stuck;;)
+                pause();
+    }
+    static const auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, name));
+    return real(fd, args...);
+}
+
+} // namespace
+
+// In place of the C library's, for every read this process makes.
+extern "C" ssize_t read(int fd, void* into, std::size_t bytes) { return readUnlessStalled<decltype(&read)>("read", fd, into, bytes); }
+extern "C" ssize_t pread(int fd, void* into, std::size_t bytes, off_t at) { return readUnlessStalled<decltype(&pread)>("pread", fd, into, bytes, at); }
+extern "C" ssize_t pread64(int fd, void* into, std::size_t bytes, off64_t at) { return readUnlessStalled<decltype(&pread64)>("pread64", fd, into, bytes, at); }
 
 namespace {
 
@@ -279,7 +307,6 @@ TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
     const QString tone = write(dir.filePath("tone.wav"), wave(400));
     const QString longFile = write(dir.filePath("long.wav"), wave(12000));  // over a megabyte
     const QString shortFile = write(dir.filePath("short.wav"), wave(12));
-    static std::atomic<int> stuck = 0;
     auto sounds = std::make_unique<resources::SoundBoard>();
     auto play = [&](const QString& file, int ms) { sounds->play(file), std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     auto playUntilStuck = [&](const QString& file, int readers) {
@@ -293,10 +320,8 @@ TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
     play(click, 100);
     play(tone, 600);
     const std::size_t from = server->samples().size();
-    TestSeam::setReadStall([] {
-        for (++stuck;;)
-            pause();
-    });
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/";
+    stalled = folder.constData();
     play(tone, 50);
     playUntilStuck(longFile, 1);
     play(click, 100);
@@ -306,7 +331,7 @@ TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
     playUntilStuck(shortFile, 4);
     play(tone, 50);
     play(shortFile, 500);  // no reader is left for it
-    TestSeam::setReadStall(nullptr);
+    stalled = nullptr;
     // The tone twice cut after 50 ms, a click after each of the first two stuck reads.
     std::vector<Burst> heard = findBursts(server->samples(), from);
     joinBroken(heard, controlBreaks(server->samples(true), msOf(from), 1e9));
@@ -334,12 +359,11 @@ TEST_F(Heard, EverySoundPlaceOfAGameIsHeardOnce)
     // Judged against the starts the game made: on a busy machine a late tick may cut a click.
     std::vector<Start> starts;
     expectHeard(*server, [&] {
-        newShell();  // each attempt as a new run of the game
-        starts.clear();
-        TestSeam::setMuted(shell->sounds(), false);
-        TestSeam::onSoundStart(shell->sounds(), [&](const QString& file) {
+        onSound = [&](const QString& file) {
             starts.push_back({Clock::now(), file == QLatin1String("op.wav") ? 300.0 : 12.0, false, starts.empty() ? 50.0 : Start{}.slack});
-        });
+        };
+        starts.clear();
+        newShell(modes::Pace::Normal, true);  // each attempt as a new run of the game
         std::vector<Mark> marks{{Clock::now(), server->recorded()}};
         const auto mark = [&](int ms) { QTest::qWait(ms), marks.push_back({Clock::now(), server->recorded()}); };
         shell->start();
