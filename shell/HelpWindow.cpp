@@ -16,6 +16,10 @@ namespace hop::shell {
 
 QString HelpWindow::html()
 {
+    // The keys as the key table has them, each in bold.
+    const auto keys = [](KeyAction action) {
+        return QStringLiteral("<b>%1</b>").arg(keyNames(KeyPlace::Board, action).join(QStringLiteral("</b> か <b>")));
+    };
     return QStringLiteral(
         "<h2>Hopstone ヘルプ</h2>"
         "<h3>遊び方</h3>"
@@ -38,21 +42,21 @@ QString HelpWindow::html()
         "このパスワードは、すべての難問を解いたゲームマスターである証です。"
         "書き留めておき、友だちに見せて腕前を証明しましょう。</p>"
         "<h3>操作</h3>"
-        "<p>F1 キーでこのヘルプを開きます。ボタンは Enter キーや Space キーでも押せます。"
+        "<p>%3 キーでこのヘルプを開きます。ボタンは Enter キーや Space キーでも押せます。"
         "Tab キーでボタンからボタンへ移ります。</p>"
         "<h3>キーボードで遊ぶ</h3>"
         "<p>穴がすべて現れたら、矢印キーで印の枠をボードに出し、穴から穴へ動かします。"
         "枠は中央の穴から始まり、上下の矢印でとなりの段へ、左右の矢印で同じ段の穴へ動きます。</p>"
         "<ul>"
-        "<li><b>Enter</b> か <b>Space</b>：枠のある穴の駒を持ち上げます。"
+        "<li>%4：枠のある穴の駒を持ち上げます。"
         "跳び込める穴には内側に小さな枠が付きます。その穴で押すと駒が跳び、飛び越えた駒が消えます。"
         "持ち上げた穴でもう一度押すと、駒を元に戻します。</li>"
-        "<li><b>Esc</b>：持ち上げた駒を元に戻します。</li>"
+        "<li>%5：持ち上げた駒を元に戻します。</li>"
         "<li><b>Tab</b>：枠をボードから外して、ボタンへ移ります。</li>"
-        "<li><b>数字キー</b>：その番号の穴へ枠が移ります。２けたの番号は、続けて１秒以内に打ちます。</li>"
-        "<li><b>Page Down</b> か <b>N</b>：跳べる駒へ順に移ります。駒を持ち上げているときは、跳び込める穴へ順に移ります。"
-        "<b>Page Up</b> か <b>P</b> で逆の順に移ります。</li>"
-        "<li><b>T</b>：残り時間と残り駒数、ステージを知らせます。枠は動きません。</li>"
+        "<li>%6：その番号の穴へ枠が移ります。２けたの番号は、続けて１秒以内に打ちます。</li>"
+        "<li>%7：跳べる駒へ順に移ります。駒を持ち上げているときは、跳び込める穴へ順に移ります。"
+        "%8 で逆の順に移ります。</li>"
+        "<li>%9：残り時間と残り駒数、ステージを知らせます。枠は動きません。</li>"
         "</ul>"
         "<p>スクリーンリーダーは、枠のある穴を「5 こま とべる」のように短く読み上げ、"
         "駒が跳ぶたびに、どこからどこへ跳んだかと残り駒数を知らせます。"
@@ -61,8 +65,9 @@ QString HelpWindow::html()
         "<p>時間の足りない方は、ゲームを <b>hopstone --slow-clock</b> で起動するか、"
         "ランチャーの「時間を %1 倍にして遊ぶ」を選ぶと、どのゲームも時間が %1 倍になります。"
         "その間、ウィンドウのタイトルに「%2」と表示されます。</p>")
-        .arg(modes::kSlowClockFactor)
-        .arg(clockNote(modes::Pace::Slow));
+        .arg(QString::number(modes::kSlowClockFactor), clockNote(modes::Pace::Slow), helpKey().toString(),
+             keys(KeyAction::Activate), keys(KeyAction::PutBack), keys(KeyAction::MarkHole), keys(KeyAction::MarkNext),
+             keys(KeyAction::MarkPrevious), keys(KeyAction::TellState));
 }
 
 HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window)

@@ -120,6 +120,33 @@ int keyDigit(const QKeyEvent& event)
     return event.key() - Qt::Key_0;
 }
 
+QStringList keyNames(KeyPlace place, KeyAction action)
+{
+    QStringList names;
+    for (const Binding& b : kBindings) {
+        if (b.place != place || b.action != action)
+            continue;
+        // The keypad's Enter is the same key to a player; a range is the digits.
+        const QString name = b.lastKey                ? QStringLiteral("数字キー")
+                             : b.key == Qt::Key_Enter  ? QString()
+                             : b.key == Qt::Key_Return ? QStringLiteral("Enter")
+                             : b.key == Qt::Key_Escape ? QStringLiteral("Escape")
+                             : b.key == Qt::Key_PageDown ? QStringLiteral("Page Down")
+                             : b.key == Qt::Key_PageUp   ? QStringLiteral("Page Up")
+                                                         : QKeySequence(b.key).toString();
+        if (!name.isEmpty() && !names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
+QString anyKeyOf(KeyPlace place, KeyAction action)
+{
+    QStringList names = keyNames(place, action);
+    const QString last = names.isEmpty() ? QString() : names.takeLast();
+    return names.isEmpty() ? last : names.join(QStringLiteral("、")) + QStringLiteral(" または ") + last;
+}
+
 QKeySequence helpKey()
 {
     return QKeySequence(Qt::Key_F1);

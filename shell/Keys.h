@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QStringList>
 
 class QKeyEvent;
 
@@ -40,6 +41,11 @@ enum class KeyAction {
 KeyAction keyAction(KeyPlace place, const QKeyEvent& event);
 // The digit of a MarkHole key.
 int keyDigit(const QKeyEvent& event);
+// The keys that do `action` in `place`, as a player names them, in the table's order:
+// what the help and the spoken hints say of the keys.
+QStringList keyNames(KeyPlace place, KeyAction action);
+// Those names as one choice: "Enter、Space または Escape".
+QString anyKeyOf(KeyPlace place, KeyAction action);
 
 // F1, on the menu and every play screen, opens the help.
 QKeySequence helpKey();

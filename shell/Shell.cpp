@@ -92,8 +92,10 @@ void Shell::start()
     title_ = title;
     // The caption is empty; a screen reader is told what the window is and how to pass it.
     title->setSpokenName(QString::fromUtf8(modes::texts::kApplicationTitle) +
-                         QStringLiteral(" タイトル：Enter、Space または Escape キーでメニューへ。"
-                                        "ボードでは数字キーで穴へ、N で跳べる駒へ、T で残り時間。F1 でヘルプ"));
+                         QStringLiteral(" タイトル：%1 キーでメニューへ。ボードでは%2 で穴へ、%3 で跳べる駒へ、%4 で残り時間。%5 でヘルプ")
+                             .arg(anyKeyOf(KeyPlace::Title, KeyAction::PassTitle), anyKeyOf(KeyPlace::Board, KeyAction::MarkHole),
+                                  anyKeyOf(KeyPlace::Board, KeyAction::MarkNext), anyKeyOf(KeyPlace::Board, KeyAction::TellState),
+                                  helpKey().toString()));
     auto* picture = title->control<PictureCell>(QStringLiteral("Image1"));
     picture->setPicture(resources::titlePicture(pictureScale(title)));
     // A click is a left press and its release on the picture: another button, or a
