@@ -22,6 +22,7 @@
 #include "shell/PictureCell.h"
 #include "shell/PlayScreen.h"
 #include "shell/Shell.h"
+#include "tests/support/ScreenReader.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -39,6 +40,8 @@
 
 using namespace hop;
 using namespace hop::modes;
+using hop::test::focusedHole;
+using hop::test::lastTold;
 
 namespace {
 
@@ -93,7 +96,7 @@ public:
     {
         now_ += 500;
         const QWidget* before = screen_->focusWidget();
-        const QString said = screen_->voice().lastSaid();
+        const QString said = lastTold(screen_);
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier), up(QEvent::KeyRelease, key, Qt::NoModifier);
         down.setTimestamp(now_), up.setTimestamp(now_ + 50);
         QWidget* to = QApplication::focusWidget() ? QApplication::focusWidget() : screen_;
@@ -107,20 +110,29 @@ public:
         QString words;
         if (focus != before && screen_->holeNumber(focus))
             words = QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name);
-        else if (screen_->voice().lastSaid() != said)
-            words = screen_->voice().lastSaid().section(QStringLiteral("。"), 0, 0);
+        else if (lastTold(screen_) != said)
+            words = lastTold(screen_).section(QStringLiteral("。"), 0, 0);
         if (heard && screen_->game().timerRunning(TimerId::Countdown))
             stage.seconds += spokenSeconds(words);
         if (std::getenv("HOPSTONE_BENCH_SAY"))
-            std::printf("  %-9s %s [%d %s]\n", qPrintable(QKeySequence(key).toString()), qPrintable(words), screen_->keyMark(), focus ? qPrintable(focus->objectName()) : "-");
+            std::printf("  %-9s %s [%d %s]\n", qPrintable(QKeySequence(key).toString()), qPrintable(words), focusedHole(screen_), focus ? qPrintable(focus->objectName()) : "-");
+    }
+
+    // Whether a piece is up, as its hole shows it.
+    bool pieceUp() const
+    {
+        for (int k = 1; shell::PictureCell* cell = screen_->hole(k); ++k)
+            if (cell->hint() == shell::PictureCell::Hint::Held)
+                return true;
+        return false;
     }
 
     void reach(int k)
     {
-        const int mark = screen_->keyMark();
+        const int mark = focusedHole(screen_);
         if (mark == k)
             return;
-        std::vector<int> turn = screen_->keys().held() ? screen_->game().reachableHoles() : screen_->game().piecesThatCanJump();
+        std::vector<int> turn = pieceUp() ? screen_->game().reachableHoles() : screen_->game().piecesThatCanJump();
         const auto at = std::find(turn.begin(), turn.end(), k);
         const int n = int(turn.size());
         int forward = 99, backward = 99;
@@ -132,7 +144,7 @@ public:
             backward = mark ? (before - i + n) % n + 1 : n - i;
         }
         const int digits = k >= 10 ? 2 : 1;
-        const bool up = screen_->keys().held() != 0;
+        const bool up = pieceUp() != 0;
         if (digits <= std::min(forward, backward)) {
             if (digits == 2)
                 press(Qt::Key(Qt::Key_0 + k / 10), false);
@@ -141,7 +153,7 @@ public:
             for (int i = 0; i < std::min(forward, backward); ++i)
                 press(forward <= backward ? (up ? Qt::Key_PageDown : Qt::Key_N) : (up ? Qt::Key_PageUp : Qt::Key_P));
         }
-        if (screen_->keyMark() != k) {
+        if (focusedHole(screen_) != k) {
             std::fprintf(stderr, "the mark did not reach hole %d\n", k);
             std::exit(1);
         }
@@ -163,9 +175,9 @@ public:
     void play()
     {
         stage = {};
-        stage.seconds = spokenSeconds(screen_->voice().lastSaid());
+        stage.seconds = spokenSeconds(lastTold(screen_));
         if (std::getenv("HOPSTONE_BENCH_SAY"))
-            std::printf("  (ready)   %s\n", qPrintable(screen_->voice().lastSaid()));
+            std::printf("  (ready)   %s\n", qPrintable(lastTold(screen_)));
         const auto moves = board::solve(screen_->game().board().layout(), screen_->game().board().occupiedHoles());
         for (const board::JumpLine& j : moves.value()) {
             reach(j.from);

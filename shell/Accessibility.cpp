@@ -245,7 +245,6 @@ QPointer<Notice> unshown;
 void Announcement::say(const QString& words)
 {
     forget();
-    words_ = words;
     auto* notice = new Notice(parent_, words);
     shown_ = unshown = notice;
     // The showing is what makes a screen reader speak.
@@ -271,7 +270,6 @@ void Announcement::forget()
         shown_->hide();
         shown_->deleteLater();
     }
-    words_.clear();
 }
 
 void keepFromScreenReaders(QWidget* label)

@@ -36,12 +36,10 @@ public:
     void say(const QString& words);
     // What was said goes with the game it was said about.
     void forget();
-    const QString& words() const { return words_; }
 
 private:
     QWidget* parent_;
     QPointer<QWidget> shown_;
-    QString words_;
 };
 
 // The words said during the event being handled and not yet shown, which are then

@@ -100,11 +100,6 @@ void BoardVoice::forget()
     announcement_.forget();
 }
 
-const QString& BoardVoice::lastSaid() const
-{
-    return announcement_.words();
-}
-
 void BoardVoice::readoutShown(Readout readout)
 {
     QLabel* label = controls_.readout(readout);

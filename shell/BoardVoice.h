@@ -42,7 +42,6 @@ public:
     void ready(int stage);
     // A new board, a Giveup or a new stage: what was said is of the last one.
     void forget();
-    const QString& lastSaid() const;
 
     // A readout is read with its caption, and the caption is not read again by itself.
     void readoutShown(modes::Readout readout);

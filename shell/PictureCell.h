@@ -20,7 +20,6 @@ public:
     // What the keyboard shows on a hole, drawn over whatever picture the player gave it.
     enum class Hint { None, Held, Target };
     void setKeyMark(bool marked);
-    bool keyMarked() const { return keyMark_; }
     void setHint(Hint hint);
     Hint hint() const { return hint_; }
     // A hole of a board: a screen reader hears it through its voice.

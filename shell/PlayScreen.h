@@ -43,10 +43,6 @@ public:
     PictureCell* hole(int k) const;
     QTimer* timer(modes::TimerId id) const { return controls_.timer(id); }
     bool dragging() const { return dragging_; }
-    // The hole under the keyboard mark (0: the mark is off the board).
-    int keyMark() const { return keys_.mark(); }
-    KeyboardMark& keys() { return keys_; }
-    const BoardVoice& voice() const { return voice_; }
     // Hole k's number on this screen, 0 for any other widget.
     int holeNumber(const QWidget* cell) const;
     // Whether a key or a screen reader may play on the board now.

@@ -8,6 +8,7 @@
 #include "shell/Shell.h"
 #include "board/Solver.h"
 #include "tests/support/Reveal.h"
+#include "tests/support/ScreenReader.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -270,7 +270,7 @@ TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnT
         if (hole >= 10)
             press(Qt::Key(Qt::Key_0 + hole % 10));
     };
-    auto said = [&] { return screen->voice().lastSaid(); };
+    auto said = [&] { return lastTold(screen); };
     press(Qt::Key_T);  // before START, the time the game will have
     EXPECT_TRUE(said().startsWith("のこり " + text(screen, "TIM") + " びょう")) << qPrintable(said());
     bool tried = false;
@@ -286,7 +286,7 @@ TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnT
             EXPECT_TRUE(focus == screen) << "after the drawn stage's box: " << (focus ? focus->objectName().toStdString() : "nothing");
             finishReveal(screen);
             press(Qt::Key_Down);
-            EXPECT_NE(screen->keyMark(), 0) << "the first arrow reaches the board";
+            EXPECT_NE(focusedHole(screen), 0) << "the first arrow reaches the board";
         }
         const QString number = text(screen, "Label7");
         EXPECT_TRUE(said().contains(number) && said().endsWith("かいし")) << qPrintable(said());
@@ -304,31 +304,31 @@ TEST_F(ShellTest, EveryStageIsClearedByHoleNumbersAndTurnsAndTheKeyboardStaysOnT
                 tried = true;
                 press(Qt::Key(Qt::Key_0 + j.from / 10), 2000);
                 press(Qt::Key(Qt::Key_0 + j.from % 10), 1500);
-                EXPECT_EQ(screen->keyMark(), j.from % 10 ? j.from % 10 : j.from / 10);
+                EXPECT_EQ(focusedHole(screen), j.from % 10 ? j.from % 10 : j.from / 10);
                 press(Qt::Key_2, 2000), press(Qt::Key_9);
-                EXPECT_EQ(screen->keyMark(), 9) << "29 is no hole: 2, then 9";
+                EXPECT_EQ(focusedHole(screen), 9) << "29 is no hole: 2, then 9";
                 press(Qt::Key_1, 2000);
                 for (QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {  // held: X repeats it
                     QKeyEvent repeat(type, Qt::Key_1, Qt::NoModifier);
                     repeat.setTimestamp(now + 40);
                     QApplication::sendEvent(QApplication::focusWidget(), &repeat);
                 }
-                EXPECT_EQ(screen->keyMark(), 1) << "a held 1 is no 11";
+                EXPECT_EQ(focusedHole(screen), 1) << "a held 1 is no 11";
             }
             // The pieces that can jump, in turn: the solution's is among them.
-            for (int turns = 0; turns < 21 && screen->keyMark() != j.from; ++turns)
+            for (int turns = 0; turns < 21 && focusedHole(screen) != j.from; ++turns)
                 press(turns % 2 ? Qt::Key_N : Qt::Key_PageDown);
-            ASSERT_EQ(screen->keyMark(), j.from) << "the pieces in turn pass every piece that can jump";
+            ASSERT_EQ(focusedHole(screen), j.from) << "the pieces in turn pass every piece that can jump";
             type(j.over);
             type(j.from);
-            ASSERT_EQ(screen->keyMark(), j.from);
+            ASSERT_EQ(focusedHole(screen), j.from);
             press(Qt::Key_Space);
             ASSERT_EQ(text(screen, "Label1"), QString::number(j.from));
-            for (int turns = 0; turns < 7 && screen->keyMark() != j.to; ++turns)
+            for (int turns = 0; turns < 7 && focusedHole(screen) != j.to; ++turns)
                 press(turns % 2 ? Qt::Key_P : Qt::Key_PageUp);
-            ASSERT_EQ(screen->keyMark(), j.to) << "the holes it can jump into, in turn";
+            ASSERT_EQ(focusedHole(screen), j.to) << "the holes it can jump into, in turn";
             type(j.to, 100);  // soon after the digits of the piece and other keys: a number of its own
-            ASSERT_EQ(screen->keyMark(), j.to);
+            ASSERT_EQ(focusedHole(screen), j.to);
             if (j.to < 10) {  // typed on the hole the mark is on, it is said again
                 EXPECT_TRUE(said().startsWith(QString::number(j.to))) << qPrintable(said());
             }

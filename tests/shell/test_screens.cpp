@@ -288,7 +288,7 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
         screen->game().revealTick();
     for (Qt::Key k : {Qt::Key_Down, Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape, Qt::Key_Tab})
         key(k);
-    EXPECT_EQ(screen->keyMark(), 0) << "keys during the reveal do nothing";
+    EXPECT_EQ(focusedHole(screen), 0) << "keys during the reveal do nothing";
     EXPECT_EQ(text(screen, "Label1") + text(screen, "TIM"), "0120");
     while (screen->timer(TimerId::Reveal)->isActive())
         screen->game().revealTick();
@@ -297,18 +297,17 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
     EXPECT_TRUE(stateOf(screen->control(QStringLiteral("Label5"))).invisible) << "the caption is read once, with its number";
 
     auto walkTo = [&](int k) {
-        for (int guard = 0; screen->keyMark() != k && guard < 12; ++guard) {
-            const QRect at = screen->hole(screen->keyMark())->geometry(), to = screen->hole(k)->geometry();
+        for (int guard = 0; focusedHole(screen) != k && guard < 12; ++guard) {
+            const QRect at = screen->hole(focusedHole(screen))->geometry(), to = screen->hole(k)->geometry();
             key(to.top() < at.top()     ? Qt::Key_Up
                 : to.top() > at.top()   ? Qt::Key_Down
                 : to.left() < at.left() ? Qt::Key_Left
                                         : Qt::Key_Right);
-            ASSERT_TRUE(screen->hole(screen->keyMark())->keyMarked());
         }
-        ASSERT_EQ(screen->keyMark(), k);
+        ASSERT_EQ(focusedHole(screen), k);
     };
     key(Qt::Key_Up);
-    EXPECT_EQ(screen->keyMark(), 13) << "the mark comes onto the board in its middle";
+    EXPECT_EQ(focusedHole(screen), 13) << "the mark comes onto the board in its middle";
     const auto moves = solve(BoardLayout::boardA(), screen->game().board().occupiedHoles()).value();
     for (size_t i = 0; i < moves.size(); ++i) {
         const JumpLine& j = moves[i];
@@ -320,14 +319,14 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
         ASSERT_EQ(text(screen, "Label1"), QString::number(j.from));
         EXPECT_EQ(screen->hole(j.to)->hint(), shell::PictureCell::Hint::Target);
         EXPECT_EQ(said(screen->hole(j.to)), QStringLiteral("%1 ここへ").arg(j.to));
-        EXPECT_TRUE(screen->voice().lastSaid().startsWith(QStringLiteral("もちあげ。")));
+        EXPECT_TRUE(lastTold(screen).startsWith(QStringLiteral("もちあげ。")));
         // Each message is a notification of its own, as it is shown the only one.
         auto notice = [&] {
             settle();
             QList<QWidget*> shown = screen->findChildren<QWidget*>(QStringLiteral("Announcement"));
             shown.removeIf([](QWidget* w) { return !w->isVisible(); });
             EXPECT_EQ(shown.size(), 1);
-            EXPECT_EQ(shown.isEmpty() ? QString() : said(shown[0]), screen->voice().lastSaid());
+            EXPECT_EQ(shown.isEmpty() ? QString() : said(shown[0]), lastTold(screen));
             return QPointer<QWidget>(shown.value(0));
         };
         if (i == 0) {
@@ -336,7 +335,7 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
             EXPECT_EQ(text(screen, "Label1"), QString::number(j.from));
             key(Qt::Key_Escape);  // put back, then taken up again
             EXPECT_EQ(screen->hole(j.to)->hint(), shell::PictureCell::Hint::None);
-            EXPECT_EQ(screen->voice().lastSaid(), QStringLiteral("%1 に もどしました").arg(j.from));
+            EXPECT_EQ(lastTold(screen), QStringLiteral("%1 に もどしました").arg(j.from));
             EXPECT_NE(notice(), pickedUp);
             EXPECT_FALSE(pickedUp);
             key(Qt::Key_Return);
@@ -344,28 +343,28 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheHoles
             ASSERT_TRUE(shell->help() && shell->help()->isVisible());
             QTest::keyClick(shell->help(), Qt::Key_Escape);
             screen->activateWindow();
-            EXPECT_EQ(screen->keyMark(), j.from);
+            EXPECT_EQ(focusedHole(screen), j.from);
             EXPECT_EQ(screen->hole(j.from)->hint(), shell::PictureCell::Hint::Held);
         }
         walkTo(j.to);
         key(Qt::Key_Return);
         if (i == 0) {
             EXPECT_EQ(said(screen->hole(j.to)) + said(screen->hole(j.over)), QStringLiteral("%1 こま%2 あき").arg(j.to).arg(j.over));
-            EXPECT_EQ(screen->voice().lastSaid(), QStringLiteral("のこり 19。%1 から %2 へ、%3 を とびこえました").arg(j.from).arg(j.to).arg(j.over));
+            EXPECT_EQ(lastTold(screen), QStringLiteral("のこり 19。%1 から %2 へ、%3 を とびこえました").arg(j.from).arg(j.to).arg(j.over));
             EXPECT_EQ(said(screen->control(QStringLiteral("Label2"))), "残り駒数：19");
             key(Qt::Key_Tab);  // off the board to Giveup, and back by an arrow
-            EXPECT_EQ(screen->keyMark(), 0);
+            EXPECT_EQ(focusedHole(screen), 0);
             EXPECT_EQ(QApplication::focusWidget(), button(screen, "Command2"));
             key(Qt::Key_Left);
-            EXPECT_EQ(screen->keyMark(), 13);
+            EXPECT_EQ(focusedHole(screen), 13);
         }
     }
     EXPECT_EQ(messages, QStringList{"クリア！おめでとう。"});
     EXPECT_EQ(played, QStringList(23, "001.wav")) << "the menu button, START and the reveal";
-    EXPECT_EQ(screen->keyMark(), 0) << "the mark left the hidden board";
-    EXPECT_EQ(screen->voice().lastSaid(), "") << "nothing is said of a board played out";
+    EXPECT_EQ(focusedHole(screen), 0) << "the mark left the hidden board";
+    EXPECT_EQ(lastTold(screen), "") << "nothing is said of a board played out";
     key(Qt::Key_Down);
-    EXPECT_EQ(screen->keyMark(), 0);
+    EXPECT_EQ(focusedHole(screen), 0);
     EXPECT_EQ(QApplication::focusWidget(), button(screen, "Command1")) << "Enter starts the next game";
 }
 

@@ -154,7 +154,7 @@ TEST_F(ShellTest, APlayScreenKeepsItsLookDuringTheRevealAndOwnsItsMessages)
     ASSERT_TRUE(shell->help() && QTest::qWaitForWindowActive(shell->help(), kBusyMs));
     QTest::keyClick(shell->help(), Qt::Key_Escape);
     ASSERT_TRUE(QTest::qWaitForWindowActive(screen, kBusyMs));
-    EXPECT_TRUE(screen->keyMark() && screen->hole(screen->keyMark())->hint() == shell::PictureCell::Hint::Held);
+    EXPECT_TRUE(focusedHole(screen) && screen->hole(focusedHole(screen))->hint() == shell::PictureCell::Hint::Held);
 }
 
 // Every window's frame lies on the available screen area, whatever the screen and scale:
