@@ -145,6 +145,17 @@ TEST(JumpMoveProperty, OnBothBoardsTheDropCursorAndTheDropAgreeWithTheLines)
     checkEverySourceAndTarget(BoardLayout::boardB(), kBoardBLines);
 }
 
+// The keyboard's mark comes back to the hole it left: Right then Left on both boards, and on
+// Board A's triangle Down then Up, along the same diagonal.
+TEST(ArrowSteps, EachStepIsUndoneByTheOppositeArrow)
+{
+    for (const BoardLayout* layout : {&BoardLayout::boardA(), &BoardLayout::boardB()})
+        for (int k = 1; k <= layout->holeCount(); ++k)
+            for (const auto& [there, back] : {std::pair{Arrow::Right, Arrow::Left}, {Arrow::Down, Arrow::Up}})
+                if (const int next = layout->step(k, there); next && (there == Arrow::Right || layout == &BoardLayout::boardA()))
+                    EXPECT_EQ(layout->step(next, back), k) << k << " to " << next;
+}
+
 TEST(JumpMove, HiddenHolesTakeNoPartTheRegisterSurvivesFailedPickUpsAndRewritesChangeNothing)
 {
     Rig rig(BoardLayout::boardB(), BoardLayout::boardB().startingOccupancy());

@@ -103,6 +103,8 @@ protected:
         }
     }
 
+    shell::PlayScreen* boardAByKeys(int reveal);
+
     // The reveal, tick by tick as the timer would deliver it.
     static void startAndReveal(shell::PlayScreen* screen) { QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton); finishReveal(screen); }
 

