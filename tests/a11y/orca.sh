@@ -24,7 +24,7 @@ fail() {
     tail -n 5 "$scratch/orca.out" >&2
     exit 1
 }
-spoken() { grep -a "SPEECH OUTPUT: " "$scratch/orca.log" 2>/dev/null; }
+spoken() { grep -a "SPEECH OUTPUT: " "$log" 2>/dev/null; }
 count() { spoken | grep -c -F -- "$1"; }
 # What was spoken after the last line holding $1.
 since() { spoken | awk -v t="$1" 'index($0, t) { after = ""; next } { after = after $0 "\n" } END { printf "%s", after }'; }
@@ -63,7 +63,9 @@ done
 # It speaks its own words (role names, "Screen reader on.") in the desktop's language: the
 # test reads them in English, whatever language the developer's desktop has. Its speech's
 # sound client, without a runtime folder, makes one in TMPDIR: the scratch folder, removed at the end.
-env -u XDG_RUNTIME_DIR -u LANGUAGE LANG=C.UTF-8 LC_ALL=C.UTF-8 TMPDIR="$scratch" /usr/bin/python3 - "$scratch/orca.log" >"$scratch/orca.out" 2>&1 <<'PY' &
+log=$scratch/orca.log  # what the Orca running now writes
+startOrca() {
+    env -u XDG_RUNTIME_DIR -u LANGUAGE LANG=C.UTF-8 LC_ALL=C.UTF-8 TMPDIR="$scratch" /usr/bin/python3 - "$log" >"$scratch/orca.out" 2>&1 <<'PY' &
 import builtins, runpy, sys
 log = sys.argv[1]
 sys.argv = ["orca", "--debug-file=" + log]
@@ -73,7 +75,10 @@ launcher = runpy.run_path("/usr/bin/orca", run_name="orca_launcher")
 launcher["main"].__globals__["otherOrcas"] = lambda: []
 sys.exit(launcher["main"]())
 PY
-pids+=($!)
+    orca=$!
+    pids+=($orca)
+}
+startOrca
 # Orca names a role in its accessibility library's words, which differ by release (Orca 43
 # says "$button", Orca 48 "button"): they are asked of the library Orca uses, in the
 # language Orca speaks here.
@@ -94,12 +99,16 @@ heard "Screen reader on."
 # Orca says so before it listens to the desktop's events ("Starting registry" in its log):
 # on a busy machine a game started in between opened its title to nobody.
 for _ in $(seq 600); do
-    grep -a -q "ORCA: Starting registry" "$scratch/orca.log" && break
+    grep -a -q "ORCA: Starting registry" "$log" && break
     sleep 0.05
 done
 # Started as a player starts it: nothing tells Qt to speak but the screen reader itself.
-(cd "$game" && exec env -u WAYLAND_DISPLAY -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON QT_QPA_PLATFORM=xcb ./H_Stone) >/dev/null 2>&1 &
-pids+=($!)
+startGame() {
+    (cd "$game" && exec env -u WAYLAND_DISPLAY -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON QT_QPA_PLATFORM=xcb ./H_Stone) >/dev/null 2>&1 &
+    hopstone=$!
+    pids+=($hopstone)
+}
+startGame
 
 heard "タイトル：Enter、Space または Escape キーでメニューへ"
 hold Return  # passes the title, and nothing more
@@ -162,7 +171,7 @@ done < <("$plan" | tail -n +2)  # its first line, the first arrow, is done
 heard "ステージ1クリア！"
 key Return
 heard "START $button" 2
-! grep -q "bad content sent to speak" "$scratch/orca.log" || fail "Orca was sent something other than words"
+! grep -q "bad content sent to speak" "$log" || fail "Orca was sent something other than words"
 # Each announcement spoken once, with its own words and in its turn: never an earlier
 # one's words again (Orca 48 keeps what it read of an object), none missing, none twice.
 spoken | grep -a -E "もちあげ。|に もどしました|を とびこえました" >"$scratch/announced"
@@ -179,7 +188,7 @@ spoken | awk '/を とびこえました|に もどしました/ { up = 0 } /も
 # Qt 6.4 sends a changed name without its words, an object where the words should be:
 # Orca, reaching a window's while it is active, would try to speak the window itself.
 # However slow the game, no window may send one (Qt 6.8 sends them with their words).
-! grep -a -q -E "property-change:accessible-name for \[(frame|dialog|alert)[: ].*\(0, 0, \[(frame|dialog|alert)[: ]" "$scratch/orca.log" ||
+! grep -a -q -E "property-change:accessible-name for \[(frame|dialog|alert)[: ].*\(0, 0, \[(frame|dialog|alert)[: ]" "$log" ||
     fail "a window sent a change of its name"
 # HOPSTONE_ORCA_UNTIL=N plays on to stage N's clear, the roulette's draw included, for a
 # person to read what Orca says; the suite plays the first stage only.
@@ -216,4 +225,13 @@ for ((stage = 2; stage <= ${HOPSTONE_ORCA_UNTIL:-1}; ++stage)); do
     key Return
     heard "START $button" $((starts + 1))
 done
-echo "Orca spoke $(spoken | wc -l) lines; every move, pick-up, put-back and the stage's clear among them"
+lines=$(spoken | wc -l)
+# A screen reader started after the game, its title up, is told of the title.
+kill "$orca" "$hopstone"
+wait "$orca" "$hopstone" 2>/dev/null
+startGame
+timeout 30 xdotool search --sync --onlyvisible --pid "$hopstone" >/dev/null || fail "the game started again showed no window"
+log=$scratch/orca-again.log
+startOrca
+heard "タイトル：Enter、Space または Escape キーでメニューへ"
+echo "Orca spoke $lines lines; every move, pick-up, put-back and the stage's clear among them; started again, it heard where the game stood"
