@@ -135,7 +135,7 @@ void latency(SoundServer& server, Arrivals& arrivals, const char* kind, int star
     // Each burst is matched to the last start before it.
     std::vector<double> ms;
     for (const Burst& b : bursts) {
-        const Clock::time_point heard = arrivals.timeOf(std::size_t(b.onsetMs * SoundServer::kRate / 1000));
+        const Clock::time_point heard = arrivals.timeOf(std::size_t(b.onsetMs * kRate / 1000));
         auto start = std::upper_bound(at.begin(), at.end(), heard);
         if (start != at.begin())
             ms.push_back(std::chrono::duration<double, std::milli>(heard - *(start - 1)).count());
