@@ -1,5 +1,6 @@
 // The three modes driven through the fake screen and its simulated clock.
 #include "modes/StageGame.h"
+#include "modes/Texts.h"
 #include "modes/TimedGame.h"
 #include "board/Solver.h"
 #include "tests/support/FakePort.h"
@@ -14,8 +15,8 @@ using namespace hop::test;
 namespace {
 
 const std::string kClick = "sound 001.wav";
-const std::string kTimeUpWords = "タイムアップ！\r\nゲームオーバー";
-const std::string kClearWords = "クリア！おめでとう。";
+const std::string kTimeUpWords = texts::kTimeUp;
+const std::string kClearWords = texts::kClear;
 
 // "o" is a piece, "." an empty hole; anything else only helps the eye.
 std::vector<int> parsePosition(const std::string& picture)
@@ -215,7 +216,7 @@ TEST(StageTable, EveryPositionIsAsDrawnAndCanBeCleared)
     }
 }
 
-TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
+TEST(StageGame, FromStageOneToTheRoulettesDraw)
 {
     Stages st;
     startAndReveal(st.game, st.port);
@@ -224,7 +225,7 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
     const auto beep = std::find(st.port.log.begin(), st.port.log.end(), "beep");
     ASSERT_NE(beep, st.port.log.end());
     EXPECT_EQ(beep[1].rfind("message", 0), 0u) << "the beep comes right before the message";
-    EXPECT_EQ(st.port.messages, (std::vector<std::string>{"ステージ1クリア！\r\n次のステージへ進みます。"}));
+    EXPECT_EQ(st.port.messages, (std::vector<std::string>{texts::stageClear(1)}));
     // Stage 2 waits, hidden, behind START.
     EXPECT_EQ(st.port.shown[Readout::StageNumber], 2);
     EXPECT_EQ(st.port.shown[Readout::PiecesLeft], 8);
@@ -238,9 +239,7 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
     // The roulette draws 0 first ("again"), then stage 4; only START clicks.
     st.port.clearLogs();
     st.game.start();
-    EXPECT_EQ(st.port.messages.back(), "やっとステージ８まできたか。\r\n"
-                                       "ところで前に出した問題がもう解けないようなことは無いだろうな？\r\n"
-                                       "もしかしたら偶然できたって事も考えられるから前の問題をもう１回出題しよう。");
+    EXPECT_EQ(st.port.messages.back(), texts::rouletteStart());
     EXPECT_TRUE(st.port.overlay[Overlay::RoulettePanel] && st.port.screenEnabled);
     // The digit changes faster than a player can pick it, and no faster than a screen shows.
     for (int i = 0; i < 100; ++i)
@@ -252,16 +251,25 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
     st.draws = {0.01f};
     st.port.advance(200);
     st.game.stop();
-    EXPECT_EQ(st.port.messages.back(), "なに！0だと！もう一回だ。");
+    EXPECT_EQ(st.port.messages.back(), texts::kRouletteZero);
     EXPECT_TRUE(st.port.overlay[Overlay::RoulettePanel]);
     st.draws = {4.0f / 7.0f};
     st.port.advance(200);
     st.game.stop();
-    EXPECT_EQ(st.port.messages.back(), "よし、ステージ4だな。");
+    EXPECT_EQ(st.port.messages.back(), texts::rouletteDrawn(4));
     EXPECT_FALSE(st.port.overlay[Overlay::RoulettePanel] || st.port.screenEnabled) << "the reveal comes first";
     EXPECT_EQ(st.game.board().occupiedHoles(), stagePosition(4));
     EXPECT_EQ(st.port.sounds.size(), 1u);
+}
 
+TEST(StageGame, AFailedRetestGoesBackToTheRouletteAndTheLastStageGivesThePassword)
+{
+    Stages st;
+    st.clearUpTo(8);
+    st.draws = {4.0f / 7.0f};
+    st.game.start();
+    st.port.advance(2);
+    st.game.stop();
     // A failed re-test: its minute runs out on the clock, the readout is full again, and
     // the roulette comes back with an empty board.
     startAndReveal(st.game, st.port);
@@ -284,8 +292,7 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
     startAndReveal(st.game, st.port);
     st.port.clearLogs();
     playToClear(st.game);
-    EXPECT_EQ(st.port.messages, (std::vector<std::string>{
-                                    "よくクリアしたな。\r\n次のステージ９もきちんと練習してたらクリアできる問題だぞ。"}));
+    EXPECT_EQ(st.port.messages, (std::vector<std::string>{texts::retestClear()}));
     EXPECT_FALSE(st.port.overlay[Overlay::RetestMarker]);
     EXPECT_EQ(st.game.board().occupiedHoles(), stagePosition(9));
 
@@ -293,9 +300,7 @@ TEST(StageGame, FromStageOneThroughTheRouletteToThePassword)
     st.port.clearLogs();
     startAndReveal(st.game, st.port);
     playToClear(st.game);
-    EXPECT_EQ(st.port.messages, (std::vector<std::string>{
-                                    "全ステージクリア！あんたはスゴイ！\r\nパスワードは「HOPS0821」です。\r\n"
-                                    "パスワードの利用法はヘルプの「目指せ！ゲームマスター」をご覧ください。"}));
+    EXPECT_EQ(st.port.messages, (std::vector<std::string>{texts::completion()}));
     EXPECT_EQ(st.port.closeRequests, 1);
     EXPECT_EQ(st.port.count("beep"), 1u);
 }

@@ -39,20 +39,6 @@ TEST(BoardBBackground, EveryHoleSitsOnItsRowsLineAndWhereTheLinesCross)
     }
 }
 
-TEST(ExactPictures, ScaledUpIsEachPixelRepeated)
-{
-    for (auto draw : {hop::resources::boardBBackground, hop::resources::dragCursor, hop::resources::dropCursor}) {
-        const QImage nominal = draw(1);
-        for (int scale : {2, 3}) {
-            const QImage scaled = draw(scale);
-            ASSERT_EQ(scaled.size(), nominal.size() * scale);
-            EXPECT_EQ(scaled.devicePixelRatio(), scale);
-            EXPECT_EQ(countPixels(scaled, [&](int x, int y, QRgb c) { return c != nominal.pixel(x / scale, y / scale); }), 0)
-                << "scale " << scale;
-        }
-    }
-}
-
 TEST(Cursors, HardEdgedDiscsPointingAtTheirMiddle)
 {
     // A disc 17 pixels across in the middle of 32 x 32: grey to carry, light grey with red "OK" to drop.
