@@ -6,19 +6,20 @@
 
 int main(int argc, char** argv)
 {
-    if (const std::optional<int> status = hop::shell::handleCommandLine(argc, argv))
+    hop::shell::StartUp startUp(argc, argv);
+    if (const std::optional<int> status = startUp.answerHelpOrVersion())
         return *status;
-    if (!hop::shell::displayAvailable())
+    if (const std::optional<int> status = startUp.refuseArguments())
+        return *status;
+    if (!startUp.lookForDisplay())
         return 2;
     QApplication app(argc, argv);
-    hop::shell::setUpApplication();
-    if (const std::optional<int> status = hop::shell::refuseArguments())
-        return *status;
-    hop::shell::checkJapaneseFontSoon();
+    startUp.setUp();
+    startUp.checkJapaneseFontSoon();
 
     int status = 0;
     {
-        hop::shell::Shell shell(hop::shell::chosenClock());
+        hop::shell::Shell shell(startUp.clock());
         QObject::connect(&shell, &hop::shell::Shell::quitRequested, &app, [] { QCoreApplication::exit(0); },
                          Qt::DirectConnection);
         shell.start();

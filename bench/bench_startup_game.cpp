@@ -30,11 +30,12 @@ int main(int argc, char** argv)
 
     enterGameDir(HOPSTONE_GAME_DIR);
 
-    // From here on, exactly what the game's main() does.
-    if (!hop::shell::displayAvailable())
+    // From here on, what the game's main() does, but for the command line, which is the benchmark's.
+    hop::shell::StartUp startUp(argc, argv);
+    if (!startUp.lookForDisplay())
         return 2;
     QApplication app(argc, argv);
-    hop::shell::setUpApplication();
+    startUp.setUp();
 
     // The title is the window named "Form5", whichever widget the shell builds for it.
     FirstPaint watcher(
