@@ -21,6 +21,10 @@ namespace {
 QPushButton* button(QWidget* screen, const char* name) { return screen->findChild<QPushButton*>(QLatin1String(name)); }
 
 QAccessible::State stateOf(QWidget* w) { return QAccessible::queryAccessibleInterface(w)->state(); }
+QString said(QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); }
+
+// A key struck where the keyboard is.
+void key(Qt::Key k) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow(), k); }
 
 // A key held down: X repeats it as a release and a press with one time stamp each time.
 void repeatKey(QWidget* w, Qt::Key key, ulong time)
@@ -248,21 +252,6 @@ TEST_F(ShellTest, DraggingOnBoardBJumpsOnlyWhereTheCursorSaysSo)
     QTest::mouseRelease(screen, Qt::LeftButton, {}, centreOf(screen, 1));
     EXPECT_EQ(text(screen, "Label2"), "22");
 }
-
-namespace {
-
-void key(Qt::Key k)
-{
-    QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus ? focus : QApplication::activeWindow(), k);
-}
-
-QString said(QWidget* w)
-{
-    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-}
-
-} // namespace
 
 // Board A opened from the menu and started by keys alone; `reveal` ticks of its holes shown.
 shell::PlayScreen* ShellTest::boardAByKeys(int reveal)

@@ -82,10 +82,7 @@ public:
         log.push_back("show " + std::to_string(k) + (shown ? " 1" : " 0"));
     }
     void setDragIcon(int k, DragIcon icon) override { dragIcon.at(size_t(k)) = icon; }
-    void jumpMade(int from, int over, int to, int left) override
-    {
-        log.push_back("jump " + std::to_string(from) + " " + std::to_string(over) + " " + std::to_string(to) + " " + std::to_string(left));
-    }
+    void jumpMade(int f, int o, int t, int left) override { log.push_back("jump " + std::to_string(f) + " " + std::to_string(o) + " " + std::to_string(t) + " " + std::to_string(left)); }
     void showOverlay(Overlay o, bool v) override { overlay[o] = v; }
     void setButtonEnabled(Button b, bool e) override { enabled[b] = e; }
     void setScreenEnabled(bool e) override { screenEnabled = e; }
