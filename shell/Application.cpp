@@ -37,7 +37,7 @@ constexpr std::pair<std::string_view, Value> kQtOptions[] = {
 };
 
 // How many arguments, from `word` on, Qt takes as one of its options: 0 when it is none.
-// One that wants a value and has none is left, as Qt leaves it, for the game to refuse.
+// One that wants a value and has none is the game's to refuse.
 int takenByQt(std::string_view word, bool valueFollows)
 {
     if (!word.starts_with('-'))
