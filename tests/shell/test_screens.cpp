@@ -36,6 +36,20 @@ void repeatKey(QWidget* w, Qt::Key key, ulong time)
     }
 }
 
+// Qt's accessibility bridge once a screen reader listens: it takes every key event first
+// and sends on a copy without its time stamp. Whether Orca shows a guard left behind it
+// depends on how X's repeats reach Qt, so the bridge is stood in for here.
+struct KeyBridge : QObject {
+    bool eventFilter(QObject* to, QEvent* e) override
+    {
+        const auto* key = dynamic_cast<QKeyEvent*>(e);
+        if (!key || !key->timestamp())
+            return false;
+        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat());
+        return QApplication::sendEvent(to, &copy), true;
+    }
+};
+
 // The cursor shown (by default), or the one made of a picture, as one kind of image.
 QImage cursorImage(const QCursor* c = QGuiApplication::overrideCursor()) { return c ? c->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied) : QImage(); }
 
@@ -58,7 +72,13 @@ TEST_F(ShellTest, TheTitleOpensTheMenuAndEachModeItsScreenWithItsSoundsAndNothin
     EXPECT_FALSE(shell->title());
     ASSERT_TRUE(shell->menu());
     EXPECT_EQ(played, (QStringList{"op.wav", "001.wav"}));
+    KeyBridge bridge;  // a screen reader started after the game
+    qApp->installEventFilter(&bridge);
+    QAccessible::setActive(true);
+    settle();
     repeatKey(button(shell->menu(), "Command1"), Qt::Key_Return, 2000);  // a key held from the title
+    QAccessible::setActive(false);
+    settle();
     ASSERT_TRUE(shell->menu());
 
     // Each with one legal opening move, from and to; Board B's 120 seconds go by in 117.6.

@@ -48,16 +48,3 @@ TEST(Judge, AWholePlayIsHeardWithoutFaultAndEveryFaultHeardIsTold)
     EXPECT_EQ(faults(recorded({{100, 50}, {150, 60}}, {{100, 100}, {150, 60}})), "");
     EXPECT_TRUE(told(recorded({{100, 100}, {200, 60}}, {{100, 100}, {150, 60}}), "burst 0 lasts 160.0 ms"));
 }
-
-// Where the server broke or the machine stood still, a sound missing is played again; only the last play tells it.
-TEST(Judge, AStretchShakenByTheServerOrTheMachineIsPlayedAgain)
-{
-    Play broken = recorded({{100, 12}}), still = broken;
-    std::fill_n(broken.control.begin() + 250 * kRate / 1000, 240, 0);
-    still.stills = {{240, 360}};
-    for (const Play& play : {broken, still}) {
-        const Verdict verdict = Judge{}(play, false)[0];
-        EXPECT_TRUE(verdict.again && verdict.faults.empty()) << verdict.seen;
-        EXPECT_TRUE(told(play, "heard 1 of 2"));
-    }
-}

@@ -38,8 +38,7 @@ namespace {
 std::atomic<const char*> stalled = nullptr;
 std::atomic<bool> lookUpsStall = false;
 std::atomic<int> stuck = 0;
-// How often a thread took a lock while at idle priority, where any other work keeps it from
-// letting go.
+// How often a thread took a lock at idle priority, where any other work keeps it from letting go.
 thread_local bool atIdle = false;
 std::atomic<int> lockedAtIdle = 0;
 

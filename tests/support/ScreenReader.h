@@ -1,5 +1,4 @@
-// What a screen reader finds on a play screen: the words the game last told it, and the
-// hole the keyboard is on.
+// What a screen reader finds on a play screen: the words the game last told it, the hole the keyboard is on.
 #pragma once
 
 #include <QAccessible>
@@ -7,8 +6,7 @@
 
 namespace hop::test {
 
-// The words of the notification the game shows on `screen`, or is about to show once the
-// event loop runs; none once what was said is forgotten.
+// The words the game shows on `screen`, or is about to once the event loop runs; none once forgotten.
 inline QString lastTold(const QWidget* screen)
 {
     const QList<QWidget*> notices = screen->findChildren<QWidget*>(QStringLiteral("Announcement"), Qt::FindDirectChildrenOnly);
@@ -21,8 +19,7 @@ inline QString lastTold(const QWidget* screen)
 // The hole with the screen's keyboard focus, which the mark carries; 0 off the board.
 inline int focusedHole(const QWidget* screen)
 {
-    const QWidget* focus = screen->focusWidget();
-    const QString name = focus ? focus->objectName() : QString();
+    const QString name = screen->focusWidget() ? screen->focusWidget()->objectName() : QString();
     return name.startsWith(QLatin1String("Image")) ? name.mid(5).toInt() : 0;
 }
 
