@@ -15,8 +15,6 @@ using namespace hop::test;
 namespace {
 
 const std::string kClick = "sound 001.wav";
-const std::string kTimeUpWords = texts::kTimeUp;
-const std::string kClearWords = texts::kClear;
 
 // "o" is a piece, "." an empty hole; anything else only helps the eye.
 std::vector<int> parsePosition(const std::string& picture)
@@ -117,7 +115,7 @@ TEST(TimedGames, RevealThenCountdownThenTimeUpAndAFullReset)
         dragAndDrop(t.game, 4, 1);
         long long timeUpAt = -1;
         t.port.onMessage = [&](const std::string& m) {
-            EXPECT_EQ(m, kTimeUpWords);
+            EXPECT_EQ(m, texts::kTimeUp);
             timeUpAt = t.port.now;
             EXPECT_FALSE(t.port.timer(TimerId::Countdown).running) << "the clock stops before the message";
             EXPECT_EQ(t.port.shown[Readout::TimeLeft], 0);
@@ -151,7 +149,7 @@ TEST(TimedGames, AClearShowsOneMessageOverTheFinalBoardAndComesBackReadyAndARese
                 EXPECT_FALSE(t.port.timer(TimerId::Countdown).running);
             };
             playToClear(t.game);
-            EXPECT_EQ(t.port.messages, (std::vector<std::string>{kClearWords}));
+            EXPECT_EQ(t.port.messages, (std::vector<std::string>{texts::kClear}));
             EXPECT_TRUE(t.port.sounds.empty()) << "moves and the reset are silent";
             EXPECT_EQ(t.port.shown[Readout::PiecesLeft], c.startCount);
             EXPECT_TRUE(t.game.startEnabled());
@@ -179,7 +177,7 @@ TEST(TimedGames, AClearShowsOneMessageOverTheFinalBoardAndComesBackReadyAndARese
             t.game.setHole(k, 0);
     t.port.clearLogs();
     dragAndDrop(t.game, 4, 1);
-    EXPECT_EQ(t.port.messages, (std::vector<std::string>{kClearWords}));
+    EXPECT_EQ(t.port.messages, (std::vector<std::string>{texts::kClear}));
 
     startAndReveal(t.game, t.port);
     t.game.setHole(1, 1);
@@ -279,7 +277,7 @@ TEST(StageGame, AFailedRetestGoesBackToTheRouletteAndTheLastStageGivesThePasswor
     st.port.advance(90000);
     st.port.onMessage = nullptr;
     EXPECT_EQ(timeUpAt - revealEnd, 60000);
-    EXPECT_EQ(st.port.messages.back(), kTimeUpWords);
+    EXPECT_EQ(st.port.messages.back(), texts::kTimeUp);
     EXPECT_EQ(st.port.shown[Readout::TimeLeft], 60);
     EXPECT_EQ(st.game.board().count(), 0);
     EXPECT_TRUE(st.game.retestPending());

@@ -69,9 +69,11 @@ protected:
     // Closing, deleting and showing happen in the event loop's deferred deletes too.
     static void settle() { QCoreApplication::processEvents(); QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    void toMenu()
+    void toMenu(const std::function<void(shell::Screen*)>& visit = {})
     {
         shell->start();
+        if (visit)
+            visit(shell->title());
         QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
         settle();
         ASSERT_TRUE(shell->menu());
@@ -87,10 +89,7 @@ protected:
     // The six screens, opened as the player opens them.
     void everyScreen(const std::function<void(shell::Screen*)>& visit)
     {
-        shell->start();
-        visit(shell->title());
-        QTest::mouseClick(shell->title()->control<shell::PictureCell>(QStringLiteral("Image1")), Qt::LeftButton);
-        settle();
+        toMenu(visit);
         visit(shell->menu());
         openFromMenu("Command4");
         visit(shell->version());

@@ -384,6 +384,9 @@ TEST_F(ShellTest, ABoardAGameIsClearedWithKeysAloneAndAScreenReaderHearsTheMoves
     key(Qt::Key_Down);
     EXPECT_EQ(focusedHole(screen), 0);
     EXPECT_EQ(QApplication::focusWidget(), button(screen, "Command1")) << "Enter starts the next game";
+    startAndReveal(screen);
+    key(Qt::Key_Up);
+    EXPECT_EQ(focusedHole(screen), 13) << "the next game's mark starts from the middle again";
 }
 
 TEST(SteadyClock, TicksFallOnStartPlusWholePeriodsAndTheLoopsLatenessIsTakenOff)
